@@ -1,0 +1,17 @@
+#include "NudgeboxApp.h"
+
+#include <QGuiApplication>
+
+#include <cstdio>
+
+int main(int argc, char* argv[]) {
+    QGuiApplication application(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Nudgebox"));
+    NudgeboxApp app;
+    QString error;
+    if (!app.start(&error)) {
+        std::fprintf(stderr, "Nudgebox: %s\n", qPrintable(error));
+        return 1;
+    }
+    return QGuiApplication::exec();
+}

@@ -1,0 +1,43 @@
+#pragma once
+
+#include "store/PersistentModel.h"
+
+#include <QString>
+#include <QUuid>
+
+struct EntityDescription;
+
+class Reminder final : public PersistentModel {
+public:
+    // A record holding the defaults: empty category and text, pending, order 0, random id.
+    Reminder();
+    Reminder(QString category, bool completed, QUuid id, qint64 orderIndex, QString text);
+
+    static const EntityDescription& entityDescription();
+    const EntityDescription& entity() const override { return entityDescription(); }
+
+    const QString& category() const { return category_; }
+    void setCategory(const QString& category);
+    bool completed() const { return completed_; }
+    void setCompleted(bool completed);
+    const QUuid& id() const { return id_; }
+    void setId(const QUuid& id);
+    qint64 orderIndex() const { return orderIndex_; }
+    void setOrderIndex(qint64 orderIndex);
+    const QString& text() const { return text_; }
+    void setText(const QString& text);
+
+    // Canonical upper-case UUID: the notification identifier and the hand-over element.
+    QString idText() const;
+
+protected:
+    void readStored(const StoredRow& row) override;
+    void writeStored(RowWriter& writer) const override;
+
+private:
+    QString category_;
+    bool completed_ = false;
+    QUuid id_;
+    qint64 orderIndex_ = 0;
+    QString text_;
+};

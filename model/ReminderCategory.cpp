@@ -1,0 +1,76 @@
+#include "ReminderCategory.h"
+
+#include "Localization.h"
+
+#include <utility>
+
+namespace {
+struct Entry {
+    const char16_t* rawValue;
+    const char16_t* iconName;
+};
+
+constexpr std::array<Entry, ReminderCategory::caseCount> table{{
+    {u"Baseball", u"baseball.fill"},
+    {u"Basketball", u"basketball.fill"},
+    {u"Birthdays", u"birthday.cake.fill"},
+    {u"Computer", u"macbook"},
+    {u"Education", u"graduationcap.fill"},
+    {u"Expenses", u"dollarsign"},
+    {u"Family", u"figure.and.child.holdinghands"},
+    {u"American football", u"football.fill"},
+    {u"Games", u"gamecontroller.fill"},
+    {u"Gardening", u"leaf.fill"},
+    {u"Groceries", u"carrot.fill"},
+    {u"Health", u"stethoscope"},
+    {u"Love", u"heart.fill"},
+    {u"Medicines", u"pills.fill"},
+    {u"Movies", u"popcorn.fill"},
+    {u"Music", u"music.note"},
+    {u"Personal", u"person.fill"},
+    {u"Pets", u"pawprint.fill"},
+    {u"Reading", u"book.closed.fill"},
+    {u"Sleeping", u"bed.double.fill"},
+    {u"Soccer", u"soccerball"},
+    {u"Swimming", u"figure.pool.swim"},
+    {u"Tennis", u"tennis.racket"},
+    {u"Transportation", u"bus"},
+    {u"Vacations", u"airplane"},
+    {u"Vehicle", u"car.fill"},
+    {u"Weather", u"cloud.sun.fill"},
+    {u"Webpages", u"link"},
+    {u"Work", u"person.crop.square.fill"},
+    {u"Workouts", u"figure.run"},
+}};
+} // namespace
+
+std::optional<ReminderCategory> ReminderCategory::fromRawValue(QStringView rawValue) {
+    for (int i = 0; i < caseCount; ++i)
+        if (rawValue == QStringView(table[i].rawValue))
+            return ReminderCategory(Case(i));
+    return std::nullopt;
+}
+
+const std::array<ReminderCategory, ReminderCategory::caseCount>& ReminderCategory::allCases() {
+    static constexpr auto cases = []<std::size_t... I>(std::index_sequence<I...>) {
+        return std::array<ReminderCategory, caseCount>{ReminderCategory(Case(I))...};
+    }
+    (std::make_index_sequence<caseCount>());
+    return cases;
+}
+
+QString ReminderCategory::rawValue() const {
+    return QString::fromUtf16(table[value_].rawValue);
+}
+
+QString ReminderCategory::iconName() const {
+    return QString::fromUtf16(table[value_].iconName);
+}
+
+QString ReminderCategory::shownName() const {
+    return NSLocalizedString(rawValue());
+}
+
+size_t qHash(ReminderCategory category, size_t seed) {
+    return qHash(category.rawValue(), seed);
+}

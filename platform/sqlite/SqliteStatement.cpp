@@ -1,0 +1,93 @@
+#include "SqliteStatement.h"
+
+#include "SqliteDatabase.h"
+
+#include <sqlite3.h>
+
+SqliteStatement::SqliteStatement(SqliteDatabase& db, const char* sql)
+    : db_(db) {
+    if (sqlite3_prepare_v3(db.handle(), sql, -1, SQLITE_PREPARE_PERSISTENT, &stmt_, nullptr) !=
+        SQLITE_OK) {
+        prepareError_ = db.lastError();
+        errorCode_ = db.lastErrorCode();
+        error_ = prepareError_;
+        sqlite3_finalize(stmt_);
+        stmt_ = nullptr;
+    }
+}
+
+SqliteStatement::~SqliteStatement() {
+    sqlite3_finalize(stmt_);
+}
+
+void SqliteStatement::bind(int index, qint64 value) {
+    sqlite3_bind_int64(stmt_, index + 1, value);
+}
+
+void SqliteStatement::bind(int index, const QString& value) {
+    const QByteArray utf8 = value.toUtf8();
+    sqlite3_bind_text(stmt_, index + 1, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+}
+
+void SqliteStatement::bindNull(int index) {
+    sqlite3_bind_null(stmt_, index + 1);
+}
+
+bool SqliteStatement::next() {
+    if (!stmt_)
+        return false;
+    const int rc = sqlite3_step(stmt_);
+    if (rc == SQLITE_ROW)
+        return true;
+    if (rc == SQLITE_DONE) {
+        error_.clear();
+        errorCode_ = 0;
+    } else {
+        error_ = db_.lastError();
+        errorCode_ = db_.lastErrorCode();
+    }
+    return false;
+}
+
+bool SqliteStatement::run() {
+    if (!stmt_)
+        return false;
+    while (next()) {
+    }
+    const bool ok = errorCode_ == 0;
+    reset();
+    return ok;
+}
+
+void SqliteStatement::reset() {
+    if (!stmt_)
+        return;
+    sqlite3_reset(stmt_);
+    sqlite3_clear_bindings(stmt_);
+}
+
+SqliteStatement::ColumnType SqliteStatement::columnType(int column) const {
+    switch (sqlite3_column_type(stmt_, column)) {
+    case SQLITE_INTEGER:
+        return ColumnType::Integer;
+    case SQLITE_FLOAT:
+        return ColumnType::Float;
+    case SQLITE_TEXT:
+        return ColumnType::Text;
+    case SQLITE_BLOB:
+        return ColumnType::Blob;
+    default:
+        return ColumnType::Null;
+    }
+}
+
+qint64 SqliteStatement::columnInt64(int column) const {
+    return sqlite3_column_int64(stmt_, column);
+}
+
+QString SqliteStatement::columnText(int column) const {
+    // The byte count keeps embedded NULs; invalid UTF-8 becomes U+FFFD rather than failing.
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    const int size = sqlite3_column_bytes(stmt_, column);
+    return bytes ? QString::fromUtf8(bytes, size) : QString();
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "EntityDescription.h"
+#include "PersistentModel.h"
+
+#include <QList>
+#include <QObject>
+#include <QTimer>
+
+#include <memory>
+#include <vector>
+
+class SqliteDatabase;
+class SqliteStatement;
+
+// The main context of a container: the one place records are inserted, deleted and saved.
+// It keeps every record of the store in memory, in store order (row order, unsaved inserts
+// last); queries are evaluated over that set.
+class ModelContext : public QObject {
+    Q_OBJECT
+public:
+    ~ModelContext() override;
+
+    void insert(const std::shared_ptr<PersistentModel>& model);
+    void remove(PersistentModel* model);
+    void remove(const std::shared_ptr<PersistentModel>& model) { remove(model.get()); }
+
+    // Writes every pending change in one transaction. On failure nothing is written, the
+    // changes stay pending and errorDescription says why.
+    bool save(QString* errorDescription = nullptr);
+    bool hasChanges() const;
+
+    bool autosaveEnabled() const { return autosaveEnabled_; }
+    void setAutosaveEnabled(bool enabled);
+
+    // Records of one type, in store order, deleted ones left out.
+    template <class T> QList<std::shared_ptr<T>> fetch() {
+        QList<std::shared_ptr<T>> result;
+        const auto& records = liveRecords(T::entityDescription());
+        result.reserve(qsizetype(records.size()));
+        for (const auto& record : records)
+            result.append(std::static_pointer_cast<T>(record));
+        return result;
+    }
+
+    // Bumped by every change, local or from another connection.
+    quint64 generation() const { return generation_; }
+
+    // Merges commits that other connections (the other process) made since the last look.
+    // Runs by itself on a short timer; returns whether anything came in.
+    bool refreshFromStore();
+
+signals:
+    // Emitted once per turn of the event loop after one or more changes.
+    void didChange();
+    void didSave();
+
+private:
+    friend class ModelContainer;
+    friend class PersistentModel;
+    struct Table;
+
+    ModelContext(SqliteDatabase* db, const Schema& schema, int autosaveDelayMs, int pollIntervalMs);
+    bool prepare(QString* error);
+    bool load(Table& table, QString* error);
+    Table& tableFor(const EntityDescription& entity);
+    const std::vector<std::shared_ptr<PersistentModel>>& liveRecords(const EntityDescription& e);
+    void recordDidChange(PersistentModel* model);
+    void markChanged();
+    void autosave();
+    qint64 readDataVersion();
+
+    SqliteDatabase* db_;
+    std::vector<std::unique_ptr<Table>> tables_;
+    std::unique_ptr<SqliteStatement> dataVersion_;
+    qint64 lastDataVersion_ = -1;
+    quint64 generation_ = 0;
+    bool notifyPending_ = false;
+    bool autosaveEnabled_ = true;
+    QTimer autosaveTimer_;
+    QTimer pollTimer_;
+};

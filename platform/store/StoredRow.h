@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QUuid>
+
+#include <optional>
+
+class SqliteStatement;
+
+// One stored row as a record reads it. Each accessor yields nothing when the column is NULL
+// or holds a value of another type, so the record keeps its default for that attribute.
+class StoredRow {
+public:
+    StoredRow(const SqliteStatement& statement, int firstColumn)
+        : statement_(statement)
+        , first_(firstColumn) {}
+
+    std::optional<QString> text(int attribute) const;
+    std::optional<bool> boolean(int attribute) const;
+    std::optional<qint64> int64(int attribute) const;
+    std::optional<QUuid> uuid(int attribute) const;
+
+private:
+    const SqliteStatement& statement_;
+    int first_;
+};
+
+// Binds a record's attributes, in schema order, to an INSERT or UPDATE statement.
+class RowWriter {
+public:
+    RowWriter(SqliteStatement& statement, int firstParameter)
+        : statement_(statement)
+        , next_(firstParameter) {}
+
+    void text(const QString& value);
+    void boolean(bool value);
+    void int64(qint64 value);
+    void uuid(const QUuid& value);
+
+    static QString uuidText(const QUuid& value);
+
+private:
+    SqliteStatement& statement_;
+    int next_;
+};

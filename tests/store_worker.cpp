@@ -1,0 +1,131 @@
+// Child process for the cross-process tests: plays the other side of a shared store or
+// shared settings suite. Exit code 0 means every write succeeded.
+#include "AppGroup.h"
+#include "CompletedReminders.h"
+#include "NudgeboxStore.h"
+#include "Reminder.h"
+#include "settings/UserDefaults.h"
+#include "store/ModelContext.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSet>
+#include <QThread>
+
+#include <cstdio>
+#include <pwd.h>
+#include <unistd.h>
+
+namespace {
+int fail(const QString& message) {
+    std::fprintf(stderr, "%s\n", qPrintable(message));
+    return 1;
+}
+
+std::unique_ptr<ModelContainer> openStore(const QString& path) {
+    ModelConfiguration configuration;
+    configuration.url = path;
+    configuration.autosaveEnabled = false;
+    QString error;
+    auto container = NudgeboxStore::open(configuration, &error);
+    if (!container)
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+    return container;
+}
+
+// insert PATH COUNT TAG: one save per reminder, to contend with the other writer.
+int insert(const QString& path, int count, const QString& tag) {
+    auto container = openStore(path);
+    if (!container)
+        return 1;
+    ModelContext* context = container->mainContext();
+    for (int i = 0; i < count; ++i) {
+        context->insert(std::make_shared<Reminder>(
+            QStringLiteral("Work"), false, QUuid::createUuid(), i, tag + QString::number(i)));
+        QString error;
+        if (!context->save(&error))
+            return fail(QStringLiteral("save %1 failed: %2").arg(i).arg(error));
+    }
+    return 0;
+}
+
+// append PATH: appends the id of every reminder of the store to the hand-over list.
+int append(const QString& path) {
+    QStringList ids;
+    {
+        auto container = openStore(path);
+        if (!container)
+            return 1;
+        for (const auto& reminder : container->mainContext()->fetch<Reminder>())
+            ids << reminder->idText();
+    }
+    UserDefaults shared(AppGroup::identifier());
+    for (const QString& id : ids)
+        if (!CompletedReminders::append(shared, id))
+            return fail(QStringLiteral("append of %1 failed").arg(id));
+    return 0;
+}
+
+// apply PATH STOPFILE: the application's hand-over pass, repeated until told to stop and the
+// list is empty. Marks listed reminders completed, saves, then removes what it read.
+int apply(const QString& path, const QString& stopFile) {
+    auto container = openStore(path);
+    if (!container)
+        return 1;
+    ModelContext* context = container->mainContext();
+    UserDefaults shared(AppGroup::identifier());
+    int passes = 0;
+    QElapsedTimer clock;
+    clock.start();
+    while (clock.elapsed() < 120000) {
+        const bool stopping = QFile::exists(stopFile);
+        const QStringList handled = CompletedReminders::read(shared);
+        if (handled.isEmpty() && stopping) {
+            std::printf("passes %d\n", passes);
+            return 0;
+        }
+        const QSet<QString> wanted(handled.begin(), handled.end());
+        for (const auto& reminder : context->fetch<Reminder>())
+            if (wanted.contains(reminder->idText()))
+                reminder->setCompleted(true);
+        QString error;
+        if (!context->save(&error))
+            return fail(QStringLiteral("save failed: %1").arg(error));
+        if (!CompletedReminders::removeHandled(shared, handled))
+            return fail(QStringLiteral("removing the handled ids failed"));
+        ++passes;
+    }
+    return fail(QStringLiteral("gave up waiting for the stop file"));
+}
+
+// open [nobody]: opens the default store, optionally after dropping to the nobody user.
+int open(bool asNobody) {
+    if (asNobody) {
+        const passwd* nobody = getpwnam("nobody");
+        if (!nobody || setgid(nobody->pw_gid) != 0 || setuid(nobody->pw_uid) != 0)
+            return fail(QStringLiteral("cannot drop privileges"));
+    }
+    QString error;
+    auto container = NudgeboxStore::open(ModelConfiguration{}, &error);
+    if (container)
+        return 0;
+    std::printf("%s\n", qPrintable(error));
+    return 2;
+}
+} // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    const QStringList args = app.arguments().mid(1);
+    const QString command = args.value(0);
+    if (command == "insert" && args.size() == 4)
+        return insert(args[1], args[2].toInt(), args[3]);
+    if (command == "append" && args.size() == 2)
+        return append(args[1]);
+    if (command == "apply" && args.size() == 3)
+        return apply(args[1], args[2]);
+    if (command == "open")
+        return open(args.value(1) == "nobody");
+    return fail(QStringLiteral("usage: store_worker insert|append|apply|open ..."));
+}

@@ -1,0 +1,374 @@
+#include "Favorite.h"
+#include "NudgeboxStore.h"
+#include "Reminder.h"
+#include "TestEnvironment.h"
+#include "sqlite/SqliteDatabase.h"
+#include "store/ModelContext.h"
+#include "store/Query.h"
+
+#include <QRegularExpression>
+#include <QSet>
+#include <QSignalSpy>
+#include <QtTest>
+
+#include <sys/stat.h>
+
+namespace {
+std::shared_ptr<Reminder> reminder(const QString& category, const QString& text,
+                                   qint64 orderIndex = 0, bool completed = false) {
+    return std::make_shared<Reminder>(category, completed, QUuid::createUuid(), orderIndex, text);
+}
+
+QStringList texts(const QList<std::shared_ptr<Reminder>>& reminders) {
+    QStringList result;
+    for (const auto& r : reminders)
+        result << r->text();
+    return result;
+}
+
+int modeOf(const QString& path) {
+    struct stat info {};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? int(info.st_mode & 0777) : -1;
+}
+
+QByteArray contents(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+} // namespace
+
+class StoreTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TestEnvironment> env_;
+    QString path_;
+
+    std::unique_ptr<ModelContainer> open(int busyTimeoutMs = 5000, bool autosave = false) {
+        ModelConfiguration configuration;
+        configuration.url = path_;
+        configuration.autosaveEnabled = autosave;
+        configuration.busyTimeoutMs = busyTimeoutMs;
+        configuration.pollIntervalMs = 20;
+        configuration.autosaveDelayMs = 30;
+        QString error;
+        auto container = NudgeboxStore::open(configuration, &error);
+        if (!container)
+            qWarning() << error;
+        return container;
+    }
+
+private slots:
+    void init() {
+        env_ = std::make_unique<TestEnvironment>();
+        path_ = env_->path("data/group/default.store");
+    }
+
+    void recordsRoundTripThroughTheFile() {
+        QUuid id = QUuid::createUuid();
+        {
+            auto container = open();
+            QVERIFY(container);
+            ModelContext* context = container->mainContext();
+            context->insert(std::make_shared<Reminder>("American football", true, id, -7,
+                                                       QStringLiteral("Kick-off at 8 😀")));
+            context->insert(reminder("Pets", "Feed the cat", 3));
+            context->insert(std::make_shared<Favorite>("Pets", QUuid::createUuid()));
+            QVERIFY(context->hasChanges());
+            QString error;
+            QVERIFY2(context->save(&error), qPrintable(error));
+            QVERIFY(!context->hasChanges());
+        }
+        auto container = open();
+        QVERIFY(container);
+        const auto reminders = container->mainContext()->fetch<Reminder>();
+        QCOMPARE(reminders.size(), 2);
+        const auto& first = *reminders[0];
+        QCOMPARE(first.category(), QStringLiteral("American football"));
+        QCOMPARE(first.completed(), true);
+        QCOMPARE(first.id(), id);
+        QCOMPARE(first.orderIndex(), -7);
+        QCOMPARE(first.text(), QStringLiteral("Kick-off at 8 😀"));
+        QCOMPARE(first.idText(), id.toString(QUuid::WithoutBraces).toUpper());
+        QVERIFY(QRegularExpression("^[0-9A-F]{8}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{4}-[0-9A-F]{12}$")
+                    .match(first.idText())
+                    .hasMatch());
+        const auto favorites = container->mainContext()->fetch<Favorite>();
+        QCOMPARE(favorites.size(), 1);
+        QCOMPARE(favorites[0]->category(), QStringLiteral("Pets"));
+    }
+
+    void storedRowsStartFromTheDefaults() {
+        const QUuid kept = QUuid::createUuid();
+        {
+            auto container = open();
+            QVERIFY(container);
+        }
+        {
+            QString error;
+            auto db = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWrite, &error);
+            QVERIFY(db);
+            const QString sql =
+                QStringLiteral(
+                    "INSERT INTO Reminder (category, completed, id, orderIndex, text) VALUES "
+                    "(NULL, NULL, NULL, NULL, NULL),"
+                    "(x'2a', 'yes', 'not a uuid', 'seven', x'00ff'),"
+                    "('Work', 1, '%1', 9, 'stored wins'),"
+                    "('Pets', 0, lower('%1'), 1, 'bad ' || char(0) || ' byte' || x'ff');"
+                    "INSERT INTO Favorite (category, id) VALUES (NULL, NULL);")
+                    .arg(kept.toString(QUuid::WithoutBraces).toUpper());
+            QVERIFY2(db->exec(sql.toUtf8().constData(), &error), qPrintable(error));
+        }
+        auto container = open();
+        QVERIFY(container);
+        const auto reminders = container->mainContext()->fetch<Reminder>();
+        QCOMPARE(reminders.size(), 4);
+        for (int i : {0, 1}) {
+            QCOMPARE(reminders[i]->category(), QString());
+            QCOMPARE(reminders[i]->completed(), false);
+            QCOMPARE(reminders[i]->orderIndex(), 0);
+            QCOMPARE(reminders[i]->text(), QString());
+            QVERIFY(!reminders[i]->id().isNull());
+        }
+        QVERIFY(reminders[0]->id() != reminders[1]->id());
+        QCOMPARE(reminders[2]->category(), QStringLiteral("Work"));
+        QCOMPARE(reminders[2]->completed(), true);
+        QCOMPARE(reminders[2]->id(), kept);
+        QCOMPARE(reminders[2]->orderIndex(), 9);
+        QCOMPARE(reminders[2]->text(), QStringLiteral("stored wins"));
+        // A lower-case stored id still reads as the same UUID and prints upper case.
+        QCOMPARE(reminders[3]->idText(), reminders[2]->idText());
+        QCOMPARE(reminders[3]->text(), QStringLiteral("bad ") + QChar(0) + " byte" + QChar(0xFFFD));
+        const auto favorites = container->mainContext()->fetch<Favorite>();
+        QCOMPARE(favorites.size(), 1);
+        QCOMPARE(favorites[0]->category(), QString());
+    }
+
+    void identityIsTheStoredRecord() {
+        auto container = open();
+        QVERIFY(container);
+        ModelContext* context = container->mainContext();
+        const QUuid same = QUuid::createUuid();
+        auto a = std::make_shared<Reminder>("Work", false, same, 1, "twin");
+        auto b = std::make_shared<Reminder>("Work", false, same, 1, "twin");
+        QVERIFY(a->persistentModelID() != b->persistentModelID());
+        context->insert(a);
+        context->insert(b);
+        QVERIFY(context->save());
+        QVERIFY(!a->persistentModelID().isTemporary());
+        QVERIFY(a->persistentModelID() != b->persistentModelID());
+        QSet<PersistentIdentifier> ids{a->persistentModelID(), b->persistentModelID()};
+        QCOMPARE(ids.size(), 2);
+        // Fetching again hands out the same objects: one object per stored row.
+        const auto fetched = context->fetch<Reminder>();
+        QCOMPARE(fetched.size(), 2);
+        QCOMPARE(fetched[0], a);
+        QCOMPARE(fetched[1], b);
+        QVERIFY(fetched[0] != fetched[1]);
+    }
+
+    void queriesSortAndFollowChanges() {
+        auto container = open();
+        QVERIFY(container);
+        ModelContext* context = container->mainContext();
+        Query<Reminder> unsorted(context);
+        Query<Reminder> byOrder(context, SortDescriptor<Reminder>::forward(&Reminder::orderIndex));
+        Query<Reminder> byText(context, SortDescriptor<Reminder>::forward(&Reminder::text));
+        QVERIFY(unsorted.results().isEmpty());
+        QSignalSpy changed(&byOrder, &QueryBase::resultsChanged);
+
+        context->insert(reminder("Work", "c", 2));
+        context->insert(reminder("Work", "a", 3));
+        context->insert(reminder("Work", "b", 1));
+        context->insert(reminder("Work", "b2", 1));
+        // Results are current at once, before any save or notification.
+        QCOMPARE(texts(unsorted.results()), (QStringList{"c", "a", "b", "b2"}));
+        QCOMPARE(texts(byOrder.results()), (QStringList{"b", "b2", "c", "a"}));
+        QCOMPARE(texts(byText.results()), (QStringList{"a", "b", "b2", "c"}));
+        QVERIFY(changed.wait(1000));
+        QCOMPARE(changed.count(), 1); // several changes, one notification
+
+        byText.results()[0]->setOrderIndex(0);
+        QCOMPARE(texts(byOrder.results()), (QStringList{"a", "b", "b2", "c"}));
+        context->remove(byText.results()[1]);
+        QCOMPARE(texts(unsorted.results()), (QStringList{"c", "a", "b2"}));
+        QVERIFY(changed.wait(1000));
+        QVERIFY(context->save());
+        QCOMPARE(texts(byOrder.results()), (QStringList{"a", "b2", "c"}));
+    }
+
+    void deletesAndDuplicatesAreTheCallersBusiness() {
+        {
+            auto container = open();
+            ModelContext* context = container->mainContext();
+            context->insert(std::make_shared<Favorite>("Pets", QUuid::createUuid()));
+            context->insert(std::make_shared<Favorite>("Pets", QUuid::createUuid()));
+            auto doomed = reminder("Work", "doomed");
+            auto neverSaved = reminder("Work", "never saved");
+            context->insert(doomed);
+            context->insert(reminder("Work", "kept", 1));
+            context->insert(reminder("Work", "kept too", 1));
+            QVERIFY(context->save());
+            context->insert(neverSaved);
+            context->remove(neverSaved);
+            context->remove(doomed);
+            QVERIFY(doomed->isDeleted());
+            QVERIFY(context->save());
+            QVERIFY(!context->hasChanges());
+        }
+        auto container = open();
+        QCOMPARE(container->mainContext()->fetch<Favorite>().size(), 2);
+        QCOMPARE(texts(container->mainContext()->fetch<Reminder>()),
+                 (QStringList{"kept", "kept too"}));
+    }
+
+    void commitsOfAnotherConnectionReachLiveQueries() {
+        auto mine = open();
+        auto theirs = open();
+        QVERIFY(mine && theirs);
+        Query<Reminder> query(mine->mainContext(),
+                              SortDescriptor<Reminder>::forward(&Reminder::orderIndex));
+        QSignalSpy changed(&query, &QueryBase::resultsChanged);
+
+        auto local = reminder("Work", "local", 5);
+        mine->mainContext()->insert(local);
+        QVERIFY(mine->mainContext()->save());
+        changed.clear();
+
+        ModelContext* other = theirs->mainContext();
+        QTRY_COMPARE(other->fetch<Reminder>().size(), 1);
+        other->insert(reminder("Pets", "from the widget side", 1));
+        QVERIFY(other->save());
+        QVERIFY(changed.wait(2000));
+        QCOMPARE(texts(query.results()), (QStringList{"from the widget side", "local"}));
+
+        // An unsaved local edit wins over the other side's write to the same record.
+        local->setText("edited here");
+        other->fetch<Reminder>()[0]->setCompleted(true);
+        other->fetch<Reminder>()[0]->setText("edited there");
+        QVERIFY(other->save());
+        QTRY_VERIFY(query.results()[1]->completed() == false &&
+                    mine->mainContext()->fetch<Reminder>().size() == 2 &&
+                    query.results()[1]->text() == "edited here");
+        QVERIFY(mine->mainContext()->save());
+        QTRY_COMPARE(other->fetch<Reminder>()[0]->text(), QStringLiteral("edited here"));
+
+        other->remove(other->fetch<Reminder>()[1]);
+        QVERIFY(other->save());
+        QTRY_COMPARE(texts(query.results()), (QStringList{"edited here"}));
+        QVERIFY(!local->isDeleted());
+    }
+
+    void aFailedSaveKeepsTheChanges() {
+        auto container = open(50);
+        QVERIFY(container);
+        ModelContext* context = container->mainContext();
+        QString error;
+        auto blocker = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWrite, &error);
+        QVERIFY(blocker);
+        QVERIFY(blocker->exec("BEGIN IMMEDIATE"));
+
+        auto pending = reminder("Work", "survives");
+        context->insert(pending);
+        QVERIFY(!context->save(&error));
+        QVERIFY2(error.contains("locked"), qPrintable(error));
+        QVERIFY(!error.contains('\n'));
+        QVERIFY(context->hasChanges());
+        QVERIFY(pending->persistentModelID().isTemporary());
+        QCOMPARE(context->fetch<Reminder>().size(), 1);
+
+        QVERIFY(blocker->exec("ROLLBACK"));
+        QVERIFY2(context->save(&error), qPrintable(error));
+        container.reset();
+        container = open();
+        QCOMPARE(texts(container->mainContext()->fetch<Reminder>()), QStringList{"survives"});
+    }
+
+    void autosaveWritesSoonAndAtShutdown() {
+        {
+            auto container = open(5000, true);
+            ModelContext* context = container->mainContext();
+            context->insert(reminder("Work", "autosaved"));
+            QTRY_VERIFY_WITH_TIMEOUT(!context->hasChanges(), 2000);
+            context->setAutosaveEnabled(false);
+            context->insert(reminder("Work", "not autosaved"));
+            QTest::qWait(100);
+            QVERIFY(context->hasChanges());
+            context->setAutosaveEnabled(true);
+            context->insert(reminder("Work", "written at shutdown"));
+        }
+        auto container = open();
+        QCOMPARE(texts(container->mainContext()->fetch<Reminder>()),
+                 (QStringList{"autosaved", "not autosaved", "written at shutdown"}));
+    }
+
+    void unopenableFilesAreLeftAlone_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("reason");
+        QByteArray garbage;
+        for (int i = 0; i < 5000; ++i)
+            garbage.append(char((i * 37 + 11) % 256));
+        QTest::newRow("garbage") << garbage << "not a database";
+        QTest::newRow("text") << QByteArray("my shopping list\nmilk\n") << "not a database";
+    }
+
+    void unopenableFilesAreLeftAlone() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, reason);
+        QVERIFY(QDir().mkpath(QFileInfo(path_).path()));
+        QFile file(path_);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        file.close();
+        QString error;
+        ModelConfiguration configuration;
+        configuration.url = path_;
+        QVERIFY(!NudgeboxStore::open(configuration, &error));
+        QVERIFY2(error.contains(reason) && error.contains(path_) && error.contains("unchanged"),
+                 qPrintable(error));
+        QVERIFY(!error.contains('\n'));
+        QCOMPARE(contents(path_), bytes);
+        QVERIFY(!QFile::exists(path_ + "-wal"));
+        QVERIFY(!QFile::exists(path_ + "-journal"));
+    }
+
+    void foreignAndNewerDatabasesAreLeftAlone() {
+        QVERIFY(QDir().mkpath(QFileInfo(path_).path()));
+        for (const char* setup : {"CREATE TABLE recipes (name TEXT); INSERT INTO recipes "
+                                  "VALUES ('soup');",
+                                  "PRAGMA user_version = 99; CREATE TABLE Reminder (pk);"}) {
+            QFile::remove(path_);
+            {
+                QString error;
+                auto db =
+                    SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWriteCreate, &error);
+                QVERIFY(db->exec(setup));
+            }
+            const QByteArray before = contents(path_);
+            QString error;
+            ModelConfiguration configuration;
+            configuration.url = path_;
+            QVERIFY(!NudgeboxStore::open(configuration, &error));
+            QVERIFY2(error.contains("another program") || error.contains("newer version"),
+                     qPrintable(error));
+            QCOMPARE(contents(path_), before);
+        }
+    }
+
+    void filesArePrivate() {
+        ModelConfiguration configuration; // the default location in the app-group container
+        QString error;
+        auto container = NudgeboxStore::open(configuration, &error);
+        QVERIFY2(container, qPrintable(error));
+        container->mainContext()->insert(reminder("Work", "secret"));
+        QVERIFY(container->mainContext()->save());
+        const QString dir = env_->path("data/group.org.nudgebox.Nudgebox");
+        QCOMPARE(container->path(), dir + "/default.store");
+        QCOMPARE(modeOf(dir), 0700);
+        QCOMPARE(modeOf(env_->path("data")), 0700);
+        for (const QString& suffix : {QString(), QStringLiteral("-wal"), QStringLiteral("-shm")})
+            QCOMPARE(modeOf(container->path() + suffix), 0600);
+    }
+};
+
+QTEST_GUILESS_MAIN(StoreTest)
+#include "tst_store.moc"
