@@ -11,6 +11,7 @@
 #include "store/ModelContext.h"
 
 #include <QProcess>
+#include <QSignalSpy>
 #include <QtTest>
 
 #include <unistd.h>
@@ -114,6 +115,23 @@ private slots:
         for (const auto& r : container->mainContext()->fetch<Reminder>())
             completed += r->completed() ? 1 : 0;
         QCOMPARE(completed, count);
+    }
+
+    void appendsOfTheOtherProcessAreSignalled() {
+        {
+            auto container = openStore();
+            for (int i = 0; i < 3; ++i)
+                container->mainContext()->insert(std::make_shared<Reminder>(
+                    "Work", false, QUuid::createUuid(), i, QString::number(i)));
+            QVERIFY(container->mainContext()->save());
+        }
+        UserDefaults shared(AppGroup::identifier());
+        QCOMPARE(CompletedReminders::read(shared), QStringList());
+        QSignalSpy changed(&shared, &UserDefaults::valueChanged);
+        expectSuccess(startWorker(this, {"append", storePath()}), 30000);
+        QTRY_VERIFY(!changed.isEmpty());
+        QCOMPARE(changed.last().at(0).toString(), QStringLiteral("completedReminders"));
+        QCOMPARE(CompletedReminders::read(shared).size(), 3);
     }
 
     void theApplicationRefusesAStoreItCannotOpen() {
