@@ -6,6 +6,7 @@
 #include "Reminder.h"
 #include "settings/UserDefaults.h"
 #include "store/ModelContext.h"
+#include "widgets/WidgetCenter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -125,6 +126,10 @@ int main(int argc, char* argv[]) {
         return append(args[1]);
     if (command == "apply" && args.size() == 3)
         return apply(args[1], args[2]);
+    if (command == "reload") {
+        WidgetCenter::shared().reloadAllTimelines();
+        return 0;
+    }
     if (command == "open")
         return open(args.value(1) == "nobody");
     return fail(QStringLiteral("usage: store_worker insert|append|apply|open ..."));

@@ -1,0 +1,5 @@
+#include "UIApplication.h"
+
+#include <QDesktopServices>
+
+bool UIApplication::open(const QUrl& url) { return url.isValid() && QDesktopServices::openUrl(url); }

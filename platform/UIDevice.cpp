@@ -1,0 +1,28 @@
+#include "UIDevice.h"
+
+#include <QGuiApplication>
+#include <QScreen>
+
+#include <algorithm>
+#include <cmath>
+
+UIUserInterfaceIdiom UIDevice::idiomFor(QSizeF logicalSize, QSizeF physicalSizeMm) {
+    constexpr double phoneDiagonalMm = 7 * 25.4;
+    if (physicalSizeMm.width() > 0 && physicalSizeMm.height() > 0) {
+        const double diagonal = std::hypot(physicalSizeMm.width(), physicalSizeMm.height());
+        return diagonal < phoneDiagonalMm ? UIUserInterfaceIdiom::phone : UIUserInterfaceIdiom::pad;
+    }
+    if (logicalSize.isEmpty())
+        return UIUserInterfaceIdiom::pad;
+    return std::min(logicalSize.width(), logicalSize.height()) < 600 ? UIUserInterfaceIdiom::phone
+                                                                      : UIUserInterfaceIdiom::pad;
+}
+
+UIUserInterfaceIdiom UIDevice::currentUserInterfaceIdiom() {
+    const QScreen* screen = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+                                ? QGuiApplication::primaryScreen()
+                                : nullptr;
+    if (!screen)
+        return UIUserInterfaceIdiom::pad;
+    return idiomFor(screen->size(), screen->physicalSize());
+}

@@ -1,0 +1,222 @@
+#include "UNUserNotificationCenter.h"
+
+#include "NotificationAgentBus.h"
+#include "NotificationStore.h"
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusError>
+#include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QPointer>
+#include <QProcess>
+#include <QSemaphore>
+#include <QThread>
+#include <QtDebug>
+
+QString NotificationAgentBus::executablePath() {
+    const QString beside = QCoreApplication::applicationDirPath() + u'/' + executableName();
+    if (QFileInfo(beside).isExecutable())
+        return beside;
+    return QStringLiteral(NUDGEBOX_BIN_DIR) + u'/' + executableName();
+}
+
+// Lives on the service thread; owns that thread's connection to the service's store.
+class UNUserNotificationCenter::Service : public QObject {
+public:
+    NotificationStore* store() {
+        if (!store_) {
+            QString error;
+            store_ = NotificationStore::open(NotificationStore::defaultPath(), &error);
+            if (!store_)
+                qWarning().noquote() << "Nudgebox: notifications are unavailable:" << error;
+        }
+        return store_.get();
+    }
+
+    std::pair<bool, std::optional<NotificationError>> authorize() {
+        NotificationStore* s = store();
+        if (!s)
+            return {false, NotificationError{QStringLiteral(
+                               "Notifications are unavailable: their data cannot be stored.")}};
+        switch (s->decision()) {
+        case NotificationStore::Decision::granted: return {true, std::nullopt};
+        case NotificationStore::Decision::denied: return {false, std::nullopt};
+        case NotificationStore::Decision::notDetermined: break;
+        }
+        // Nobody can be asked without a notification server; the question stays open then.
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected())
+            return {false, NotificationError{QStringLiteral(
+                               "Notifications are unavailable: there is no D-Bus session bus.")}};
+        const QDBusMessage reply = bus.call(
+            QDBusMessage::createMethodCall(QStringLiteral("org.freedesktop.Notifications"),
+                                           QStringLiteral("/org/freedesktop/Notifications"),
+                                           QStringLiteral("org.freedesktop.Notifications"),
+                                           QStringLiteral("GetServerInformation")),
+            QDBus::Block, 5000);
+        if (reply.type() != QDBusMessage::ReplyMessage)
+            return {false, NotificationError{
+                               QStringLiteral("Notifications are unavailable: no notification "
+                                              "server is running (%1).")
+                                   .arg(reply.errorMessage().simplified())}};
+        s->setDecision(NotificationStore::Decision::granted);
+        return {true, std::nullopt};
+    }
+
+    // Coalesced: many changes in a row cost one message to the agent.
+    void wakeAgent() {
+        if (wakeQueued_)
+            return;
+        wakeQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                wakeQueued_ = false;
+                sendWake();
+            },
+            Qt::QueuedConnection);
+    }
+
+private:
+    void sendWake() {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (!bus.isConnected())
+            return; // the agent reads the store itself when it next runs
+        QDBusMessage wake = QDBusMessage::createMethodCall(
+            NotificationAgentBus::service(), NotificationAgentBus::path(),
+            NotificationAgentBus::interface(), QStringLiteral("Wake"));
+        auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(wake, 10000), this);
+        connect(watcher, &QDBusPendingCallWatcher::finished, this,
+                [this](QDBusPendingCallWatcher* call) {
+                    call->deleteLater();
+                    if (!call->isError() || startedAgent_)
+                        return;
+                    // Not activatable on this bus: start it ourselves, once.
+                    startedAgent_ = QProcess::startDetached(NotificationAgentBus::executablePath(),
+                                                            {});
+                    if (!startedAgent_)
+                        qWarning().noquote()
+                            << "Nudgebox: cannot start the notification agent:"
+                            << call->error().message();
+                });
+    }
+
+    std::unique_ptr<NotificationStore> store_;
+    bool wakeQueued_ = false;
+    bool startedAgent_ = false;
+};
+
+namespace {
+std::unique_ptr<UNUserNotificationCenter>& instance() {
+    static std::unique_ptr<UNUserNotificationCenter> center;
+    return center;
+}
+
+// Runs fn on the main thread unless receiver has gone away by then.
+template <class Fn> void deliver(const QPointer<QObject>& receiver, Fn fn) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [receiver, fn = std::move(fn)]() mutable {
+            if (receiver)
+                fn();
+        },
+        Qt::QueuedConnection);
+}
+} // namespace
+
+UNUserNotificationCenter& UNUserNotificationCenter::current() {
+    auto& center = instance();
+    if (!center) {
+        center.reset(new UNUserNotificationCenter());
+        qAddPostRoutine([] { instance().reset(); });
+    }
+    return *center;
+}
+
+UNUserNotificationCenter::UNUserNotificationCenter()
+    : thread_(std::make_unique<QThread>()), service_(new Service) {
+    thread_->setObjectName(QStringLiteral("notification service"));
+    service_->moveToThread(thread_.get());
+    QObject::connect(thread_.get(), &QThread::finished, service_, &QObject::deleteLater);
+    thread_->start();
+}
+
+UNUserNotificationCenter::~UNUserNotificationCenter() {
+    // Queued after everything issued so far, so no request is dropped at exit.
+    QMetaObject::invokeMethod(service_, [] { QThread::currentThread()->quit(); });
+    thread_->wait();
+}
+
+void UNUserNotificationCenter::post(std::function<void(Service&)> work) {
+    Service* service = service_;
+    QMetaObject::invokeMethod(service, [service, work = std::move(work)] { work(*service); });
+}
+
+void UNUserNotificationCenter::requestAuthorization(UNAuthorizationOptions, QObject* receiver,
+                                                    AuthorizationHandler handler) {
+    QPointer<QObject> guard(receiver);
+    post([guard, handler = std::move(handler)](Service& service) {
+        auto [granted, error] = service.authorize();
+        deliver(guard, [handler, granted = granted, error = error] { handler(granted, error); });
+    });
+}
+
+void UNUserNotificationCenter::add(const UNNotificationRequest& request) {
+    post([request](Service& service) {
+        if (!request.trigger.isValid()) {
+            qWarning().noquote() << "Nudgebox: a notification trigger needs a positive interval";
+            return;
+        }
+        if (NotificationStore* store = service.store();
+            store && store->addPending(request, QDateTime::currentMSecsSinceEpoch()))
+            service.wakeAgent();
+    });
+}
+
+void UNUserNotificationCenter::removePendingNotificationRequests(const QStringList& identifiers) {
+    post([identifiers](Service& service) {
+        if (NotificationStore* store = service.store(); store && store->removePending(identifiers))
+            service.wakeAgent();
+    });
+}
+
+void UNUserNotificationCenter::removeDeliveredNotifications(const QStringList& identifiers) {
+    post([identifiers](Service& service) {
+        if (NotificationStore* store = service.store(); store && store->requestClose(identifiers))
+            service.wakeAgent();
+    });
+}
+
+void UNUserNotificationCenter::getPendingNotificationRequests(
+    QObject* receiver, std::function<void(QList<UNNotificationRequest>)> handler) {
+    QPointer<QObject> guard(receiver);
+    post([guard, handler = std::move(handler)](Service& service) {
+        QList<UNNotificationRequest> requests;
+        if (NotificationStore* store = service.store())
+            for (const auto& pending : store->pending())
+                requests.append(pending.request);
+        deliver(guard, [handler, requests] { handler(requests); });
+    });
+}
+
+void UNUserNotificationCenter::getDeliveredNotifications(QObject* receiver,
+                                                         std::function<void(QStringList)> handler) {
+    QPointer<QObject> guard(receiver);
+    post([guard, handler = std::move(handler)](Service& service) {
+        QStringList identifiers;
+        if (NotificationStore* store = service.store())
+            for (const auto& delivered : store->delivered())
+                if (!delivered.closeRequested)
+                    identifiers.append(delivered.identifier);
+        deliver(guard, [handler, identifiers] { handler(identifiers); });
+    });
+}
+
+void UNUserNotificationCenter::waitForPendingOperations() {
+    QSemaphore done;
+    post([&done](Service&) { done.release(); });
+    done.acquire();
+}

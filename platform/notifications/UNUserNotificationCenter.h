@@ -1,0 +1,52 @@
+#pragma once
+
+#include "UNNotificationRequest.h"
+
+#include <QList>
+#include <QObject>
+#include <QStringList>
+
+#include <functional>
+#include <memory>
+#include <optional>
+
+class QThread;
+
+// The application's side of the notification service. Every operation returns at once: the
+// work (the service's own store, the bus) happens on the service's thread, in call order.
+// Delivery itself is the agent's job (a separate background process).
+class UNUserNotificationCenter {
+public:
+    using AuthorizationHandler =
+        std::function<void(bool granted, std::optional<NotificationError> error)>;
+
+    static UNUserNotificationCenter& current();
+
+    // The decision is made once and stored. The answer is worked out on the service's thread
+    // and then handed to receiver's thread (the UI thread for a screen), so the handler can
+    // read records safely. It is dropped if receiver is gone by then.
+    void requestAuthorization(UNAuthorizationOptions options, QObject* receiver,
+                              AuthorizationHandler handler);
+    // A pending request with the same identifier is replaced.
+    void add(const UNNotificationRequest& request);
+    void removePendingNotificationRequests(const QStringList& identifiers);
+    void removeDeliveredNotifications(const QStringList& identifiers);
+
+    // What the service holds now, handed to receiver's thread; for tests and diagnostics.
+    void getPendingNotificationRequests(QObject* receiver,
+                                        std::function<void(QList<UNNotificationRequest>)> handler);
+    void getDeliveredNotifications(QObject* receiver, std::function<void(QStringList)> handler);
+
+    // Blocks until every operation issued so far has been carried out.
+    void waitForPendingOperations();
+
+    ~UNUserNotificationCenter();
+
+private:
+    UNUserNotificationCenter();
+    class Service;
+    void post(std::function<void(Service&)> work);
+
+    std::unique_ptr<QThread> thread_;
+    Service* service_;
+};

@@ -1,0 +1,186 @@
+// Platform services on a private session bus with no notification server: the notification
+// centre's contracts, widget reloads across processes, device idiom and pasteboard.
+#include "UIDevice.h"
+#include "UIPasteboard.h"
+#include "notifications/NotificationStore.h"
+#include "notifications/UNUserNotificationCenter.h"
+#include "notifications/agent/NotificationAgent.h"
+#include "widgets/WidgetCenter.h"
+#include "widgets/WidgetReloadListener.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QProcess>
+#include <QSignalSpy>
+#include <QThread>
+#include <QtTest>
+
+namespace {
+UNNotificationRequest request(const QString& id, double seconds, bool repeats = false,
+                              const QString& body = QStringLiteral("Buy milk")) {
+    UNMutableNotificationContent content;
+    content.title = QStringLiteral("Groceries");
+    content.body = body;
+    content.sound = UNNotificationSound::defaultSound;
+    content.interruptionLevel = UNNotificationInterruptionLevel::active;
+    return UNNotificationRequest::requestWithIdentifier(
+        id, content, UNTimeIntervalNotificationTrigger::triggerWithTimeInterval(seconds, repeats));
+}
+} // namespace
+
+class PlatformTest : public QObject {
+    Q_OBJECT
+
+    bool answeredInline_ = false;
+
+    QList<UNNotificationRequest> pending() {
+        QList<UNNotificationRequest> result;
+        bool done = false;
+        UNUserNotificationCenter::current().getPendingNotificationRequests(
+            this, [&](QList<UNNotificationRequest> requests) {
+                result = requests;
+                done = true;
+            });
+        if (!QTest::qWaitFor([&] { return done; }, 10000))
+            qWarning("no answer from the notification service");
+        return result;
+    }
+
+    std::optional<std::pair<bool, std::optional<NotificationError>>> authorize() {
+        std::optional<std::pair<bool, std::optional<NotificationError>>> answer;
+        UNUserNotificationCenter::current().requestAuthorization(
+            badge | sound | alert, this, [&](bool granted, std::optional<NotificationError> e) {
+                QCOMPARE(QThread::currentThread(), QCoreApplication::instance()->thread());
+                answer = {granted, e};
+            });
+        answeredInline_ = answer.has_value(); // must be false: the answer is asynchronous
+        (void)QTest::qWaitFor([&] { return answer.has_value(); }, 10000);
+        return answer;
+    }
+
+private slots:
+    void initTestCase() { QVERIFY2(QDBusConnection::sessionBus().isConnected(), "needs a bus"); }
+
+    void withoutAServerPermissionIsRefusedWithAnError() {
+        for (int attempt = 0; attempt < 2; ++attempt) {
+            const auto answer = authorize();
+            QVERIFY(answer);
+            QVERIFY(!answeredInline_);
+            QCOMPARE(answer->first, false);
+            QVERIFY(answer->second);
+            QVERIFY2(answer->second->localizedDescription.contains("no notification server"),
+                     qPrintable(answer->second->localizedDescription));
+            QVERIFY(!answer->second->localizedDescription.contains('\n'));
+        }
+        // Not asked means not decided: a server that appears later can still be asked.
+        QString error;
+        auto store = NotificationStore::open(NotificationStore::defaultPath(), &error);
+        QVERIFY2(store, qPrintable(error));
+        QCOMPARE(store->decision(), NotificationStore::Decision::notDetermined);
+    }
+
+    void aStoredDecisionIsAnsweredWithoutAsking() {
+        QString error;
+        auto store = NotificationStore::open(NotificationStore::defaultPath(), &error);
+        store->setDecision(NotificationStore::Decision::denied);
+        auto answer = authorize();
+        QVERIFY(answer && !answeredInline_);
+        QCOMPARE(answer->first, false);
+        QVERIFY(!answer->second);
+        store->setDecision(NotificationStore::Decision::granted);
+        answer = authorize();
+        QVERIFY(answer && !answeredInline_);
+        QCOMPARE(answer->first, true);
+        store->setDecision(NotificationStore::Decision::notDetermined);
+    }
+
+    void requestsAreReplacedAndRemovedByIdentifier() {
+        auto& center = UNUserNotificationCenter::current();
+        center.add(request("A", 3600));
+        center.add(request("B", 7200, true, "<b>bold</b> & more"));
+        center.add(request("A", 7200, false, "replaced"));
+        center.add(request("invalid", 0)); // refused, never stored
+        auto now = pending();
+        std::sort(now.begin(), now.end(),
+                  [](const auto& a, const auto& b) { return a.identifier < b.identifier; });
+        QCOMPARE(now.size(), 2);
+        QCOMPARE(now[0], request("A", 7200, false, "replaced"));
+        QCOMPARE(now[1], request("B", 7200, true, "<b>bold</b> & more"));
+        center.removePendingNotificationRequests({"A"});
+        center.removeDeliveredNotifications({"A"});
+        center.removePendingNotificationRequests({"unknown"});
+        center.removeDeliveredNotifications({"unknown"});
+        QCOMPARE(pending(), QList<UNNotificationRequest>{now[1]});
+        center.removePendingNotificationRequests({"B"});
+        QVERIFY(pending().isEmpty());
+    }
+
+    void theAgentIsStartedOnDemandAndKeepsWhatItCannotDeliver() {
+        auto& center = UNUserNotificationCenter::current();
+        center.add(request("due", 0.2));
+        QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+        QTRY_VERIFY_WITH_TIMEOUT(bus->isServiceRegistered("org.nudgebox.NotificationAgent"), 10000);
+        // It tried (no server) and kept the request for a later attempt.
+        QTest::qWait(1500);
+        const auto kept = pending();
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(kept[0].identifier, QStringLiteral("due"));
+        center.removePendingNotificationRequests({"due"});
+        QVERIFY(pending().isEmpty());
+    }
+
+    void agentRules() {
+        QCOMPARE(NotificationAgent::bodyFor("<b>Tom</b> & Jerry", {"body", "body-markup"}),
+                 QStringLiteral("&lt;b&gt;Tom&lt;/b&gt; &amp; Jerry"));
+        QCOMPARE(NotificationAgent::bodyFor("<b>Tom</b> & Jerry", {"body"}),
+                 QStringLiteral("<b>Tom</b> & Jerry"));
+        UNMutableNotificationContent content;
+        content.sound = UNNotificationSound::defaultSound;
+        const QVariantMap hints = NotificationAgent::hintsFor(content);
+        QCOMPARE(hints.value("urgency").value<uchar>(), uchar(1));
+        QCOMPARE(hints.value("urgency").metaType(), QMetaType::fromType<uchar>());
+        QVERIFY(hints.contains("sound-name"));
+        // Due now or overdue by several intervals: one delivery, next one in the future.
+        QCOMPARE(NotificationAgent::nextFireAfter(1000, 500, 1000), 1500);
+        QCOMPARE(NotificationAgent::nextFireAfter(1000, 500, 2600), 3000);
+        QCOMPARE(NotificationAgent::nextFireAfter(5000, 500, 2600), 5000);
+    }
+
+    void reloadsReachAListenerInAnotherProcess() {
+        WidgetReloadListener listener;
+        QSignalSpy reloads(&listener, &WidgetReloadListener::reloadRequested);
+        QProcess other;
+        other.start(QStringLiteral(STORE_WORKER), {"reload"});
+        QVERIFY(other.waitForFinished(10000));
+        QCOMPARE(other.exitCode(), 0);
+        QVERIFY(reloads.wait(5000));
+        // And from this process, several requests fold into one redraw.
+        reloads.clear();
+        WidgetCenter::shared().reloadAllTimelines();
+        WidgetCenter::shared().reloadAllTimelines();
+        QVERIFY(reloads.wait(2000));
+        QTest::qWait(100);
+        QCOMPARE(reloads.count(), 1);
+    }
+
+    void deviceIdiomFollowsTheScreen() {
+        using enum UIUserInterfaceIdiom;
+        QCOMPARE(UIDevice::idiomFor({390, 844}, {64, 139}), phone);     // 6.1-inch phone
+        QCOMPARE(UIDevice::idiomFor({1024, 1366}, {215, 280}), pad);    // 13-inch tablet
+        QCOMPARE(UIDevice::idiomFor({1920, 1080}, {0, 0}), pad);        // unknown size: pixels
+        QCOMPARE(UIDevice::idiomFor({360, 740}, {0, 0}), phone);
+        QCOMPARE(UIDevice::idiomFor({}, {}), pad);
+        QCOMPARE(UIDevice::currentUserInterfaceIdiom(),
+                 UIDevice::idiomFor(QGuiApplication::primaryScreen()->size(),
+                                    QGuiApplication::primaryScreen()->physicalSize()));
+    }
+
+    void pasteboardHoldsText() {
+        UIPasteboard::setString(QStringLiteral("Call mum ☎"));
+        QVERIFY(UIPasteboard::hasStrings());
+        QCOMPARE(UIPasteboard::string(), QStringLiteral("Call mum ☎"));
+    }
+};
+
+QTEST_MAIN(PlatformTest)
+#include "tst_platform.moc"
