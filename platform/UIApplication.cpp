@@ -2,4 +2,6 @@
 
 #include <QDesktopServices>
 
-bool UIApplication::open(const QUrl& url) { return url.isValid() && QDesktopServices::openUrl(url); }
+bool UIApplication::open(const QUrl& url) {
+    return url.isValid() && QDesktopServices::openUrl(url);
+}

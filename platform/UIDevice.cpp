@@ -15,7 +15,7 @@ UIUserInterfaceIdiom UIDevice::idiomFor(QSizeF logicalSize, QSizeF physicalSizeM
     if (logicalSize.isEmpty())
         return UIUserInterfaceIdiom::pad;
     return std::min(logicalSize.width(), logicalSize.height()) < 600 ? UIUserInterfaceIdiom::phone
-                                                                      : UIUserInterfaceIdiom::pad;
+                                                                     : UIUserInterfaceIdiom::pad;
 }
 
 UIUserInterfaceIdiom UIDevice::currentUserInterfaceIdiom() {

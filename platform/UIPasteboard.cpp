@@ -3,8 +3,14 @@
 #include <QClipboard>
 #include <QGuiApplication>
 
-QString UIPasteboard::string() { return QGuiApplication::clipboard()->text(); }
+QString UIPasteboard::string() {
+    return QGuiApplication::clipboard()->text();
+}
 
-void UIPasteboard::setString(const QString& text) { QGuiApplication::clipboard()->setText(text); }
+void UIPasteboard::setString(const QString& text) {
+    QGuiApplication::clipboard()->setText(text);
+}
 
-bool UIPasteboard::hasStrings() { return !string().isEmpty(); }
+bool UIPasteboard::hasStrings() {
+    return !string().isEmpty();
+}

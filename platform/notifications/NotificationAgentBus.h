@@ -4,10 +4,18 @@
 
 // How the application's notification centre reaches the delivery agent on the session bus.
 namespace NotificationAgentBus {
-inline QString service() { return QStringLiteral("org.nudgebox.NotificationAgent"); }
-inline QString path() { return QStringLiteral("/org/nudgebox/NotificationAgent"); }
-inline QString interface() { return QStringLiteral("org.nudgebox.NotificationAgent"); }
-inline QString executableName() { return QStringLiteral("nudgebox-notification-agent"); }
+inline QString service() {
+    return QStringLiteral("org.nudgebox.NotificationAgent");
+}
+inline QString path() {
+    return QStringLiteral("/org/nudgebox/NotificationAgent");
+}
+inline QString interface() {
+    return QStringLiteral("org.nudgebox.NotificationAgent");
+}
+inline QString executableName() {
+    return QStringLiteral("nudgebox-notification-agent");
+}
 // The agent's binary: beside the calling program, else where the build put it.
 QString executablePath();
 } // namespace NotificationAgentBus

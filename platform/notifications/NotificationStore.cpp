@@ -18,8 +18,12 @@ void bindAll(SqliteStatement& statement, const QList<QVariant>& arguments) {
     for (int i = 0; i < arguments.size(); ++i) {
         const QVariant& value = arguments[i];
         switch (value.typeId()) {
-        case QMetaType::QString: statement.bind(i, value.toString()); break;
-        case QMetaType::Bool: statement.bind(i, value.toBool()); break;
+        case QMetaType::QString:
+            statement.bind(i, value.toString());
+            break;
+        case QMetaType::Bool:
+            statement.bind(i, value.toBool());
+            break;
         default:
             if (value.isValid())
                 statement.bind(i, value.toLongLong());
@@ -50,7 +54,8 @@ QString NotificationStore::defaultPath() {
            QStringLiteral("/nudgebox-notifications/notifications.db");
 }
 
-NotificationStore::NotificationStore(std::unique_ptr<SqliteDatabase> db) : db_(std::move(db)) {}
+NotificationStore::NotificationStore(std::unique_ptr<SqliteDatabase> db)
+    : db_(std::move(db)) {}
 
 NotificationStore::~NotificationStore() = default;
 
@@ -129,8 +134,8 @@ QList<NotificationStore::Delivered> NotificationStore::delivered() {
     QList<Delivered> result;
     SqliteStatement select(*db_, "SELECT identifier, server_id, close_requested FROM delivered");
     while (select.next())
-        result.append({select.columnText(0), quint32(select.columnInt64(1)),
-                       select.columnInt64(2) != 0});
+        result.append(
+            {select.columnText(0), quint32(select.columnInt64(1)), select.columnInt64(2) != 0});
     return result;
 }
 
@@ -175,9 +180,12 @@ NotificationStore::Decision NotificationStore::decision() {
     if (!select.next())
         return Decision::notDetermined;
     switch (select.columnInt64(0)) {
-    case 1: return Decision::granted;
-    case 2: return Decision::denied;
-    default: return Decision::notDetermined;
+    case 1:
+        return Decision::granted;
+    case 2:
+        return Decision::denied;
+    default:
+        return Decision::notDetermined;
     }
 }
 

@@ -42,9 +42,12 @@ public:
             return {false, NotificationError{QStringLiteral(
                                "Notifications are unavailable: their data cannot be stored.")}};
         switch (s->decision()) {
-        case NotificationStore::Decision::granted: return {true, std::nullopt};
-        case NotificationStore::Decision::denied: return {false, std::nullopt};
-        case NotificationStore::Decision::notDetermined: break;
+        case NotificationStore::Decision::granted:
+            return {true, std::nullopt};
+        case NotificationStore::Decision::denied:
+            return {false, std::nullopt};
+        case NotificationStore::Decision::notDetermined:
+            break;
         }
         // Nobody can be asked without a notification server; the question stays open then.
         QDBusConnection bus = QDBusConnection::sessionBus();
@@ -95,12 +98,11 @@ private:
                     if (!call->isError() || startedAgent_)
                         return;
                     // Not activatable on this bus: start it ourselves, once.
-                    startedAgent_ = QProcess::startDetached(NotificationAgentBus::executablePath(),
-                                                            {});
+                    startedAgent_ =
+                        QProcess::startDetached(NotificationAgentBus::executablePath(), {});
                     if (!startedAgent_)
-                        qWarning().noquote()
-                            << "Nudgebox: cannot start the notification agent:"
-                            << call->error().message();
+                        qWarning().noquote() << "Nudgebox: cannot start the notification agent:"
+                                             << call->error().message();
                 });
     }
 
@@ -137,7 +139,8 @@ UNUserNotificationCenter& UNUserNotificationCenter::current() {
 }
 
 UNUserNotificationCenter::UNUserNotificationCenter()
-    : thread_(std::make_unique<QThread>()), service_(new Service) {
+    : thread_(std::make_unique<QThread>())
+    , service_(new Service) {
     thread_->setObjectName(QStringLiteral("notification service"));
     service_->moveToThread(thread_.get());
     QObject::connect(thread_.get(), &QThread::finished, service_, &QObject::deleteLater);

@@ -5,13 +5,13 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 
-WidgetReloadListener::WidgetReloadListener(QObject* parent) : QObject(parent) {
+WidgetReloadListener::WidgetReloadListener(QObject* parent)
+    : QObject(parent) {
     connect(&WidgetCenter::shared(), &WidgetCenter::reloadRequested, this,
             &WidgetReloadListener::schedule, Qt::QueuedConnection);
-    QDBusConnection::sessionBus().connect(QString(), WidgetCenter::busPath(),
-                                          WidgetCenter::busInterface(),
-                                          QStringLiteral("ReloadAllTimelines"), this,
-                                          SLOT(busRequest()));
+    QDBusConnection::sessionBus().connect(
+        QString(), WidgetCenter::busPath(), WidgetCenter::busInterface(),
+        QStringLiteral("ReloadAllTimelines"), this, SLOT(busRequest()));
 }
 
 void WidgetReloadListener::busRequest() {

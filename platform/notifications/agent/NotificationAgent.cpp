@@ -22,7 +22,9 @@ QDBusMessage notificationsCall(const QString& method) {
                                           notificationsService, method);
 }
 
-qint64 nowMs() { return QDateTime::currentMSecsSinceEpoch(); }
+qint64 nowMs() {
+    return QDateTime::currentMSecsSinceEpoch();
+}
 } // namespace
 
 NotificationAgent::NotificationAgent() {
@@ -64,7 +66,9 @@ bool NotificationAgent::start(QString* error, bool* alreadyRunning) {
     return true;
 }
 
-void NotificationAgent::Wake() { QMetaObject::invokeMethod(this, &NotificationAgent::reconcile, Qt::QueuedConnection); }
+void NotificationAgent::Wake() {
+    QMetaObject::invokeMethod(this, &NotificationAgent::reconcile, Qt::QueuedConnection);
+}
 
 void NotificationAgent::reconcile() {
     lastVersion_ = store_->dataVersion();
@@ -98,9 +102,8 @@ void NotificationAgent::deliverDue() {
             continue;
         }
         const qint64 intervalMs = std::llround(pending.request.trigger.timeInterval * 1000.0);
-        const qint64 next = pending.request.trigger.repeats
-                                ? nextFireAfter(pending.fireAtMs, intervalMs, now)
-                                : 0;
+        const qint64 next =
+            pending.request.trigger.repeats ? nextFireAfter(pending.fireAtMs, intervalMs, now) : 0;
         if (!store_->recordDelivery(pending, serverId, next))
             closeNotification(serverId); // removed while it was being shown
     }
@@ -130,10 +133,16 @@ QVariantMap NotificationAgent::hintsFor(const UNMutableNotificationContent& cont
     QVariantMap hints;
     uchar urgency = 1;
     switch (content.interruptionLevel) {
-    case UNNotificationInterruptionLevel::passive: urgency = 0; break;
-    case UNNotificationInterruptionLevel::active: urgency = 1; break;
+    case UNNotificationInterruptionLevel::passive:
+        urgency = 0;
+        break;
+    case UNNotificationInterruptionLevel::active:
+        urgency = 1;
+        break;
     case UNNotificationInterruptionLevel::timeSensitive:
-    case UNNotificationInterruptionLevel::critical: urgency = 2; break;
+    case UNNotificationInterruptionLevel::critical:
+        urgency = 2;
+        break;
     }
     hints.insert(QStringLiteral("urgency"), QVariant::fromValue(urgency));
     if (content.sound == UNNotificationSound::defaultSound)
@@ -178,4 +187,6 @@ void NotificationAgent::closeNotification(quint32 serverId) {
     QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
 }
 
-void NotificationAgent::notificationClosed(uint id, uint) { store_->forgetDelivered(id); }
+void NotificationAgent::notificationClosed(uint id, uint) {
+    store_->forgetDelivered(id);
+}
