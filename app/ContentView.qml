@@ -1,14 +1,18 @@
 import QtQuick
 import QtQuick.Controls
+import Nudgebox.Screens as Screens
 
 ApplicationWindow {
-    width: 1024
-    height: 720
+    id: window
+    required property Screens.AppView appView
+
+    width: 1180
+    height: 760
     visible: true
     title: "Nudgebox"
 
-    Label {
-        anchors.centerIn: parent
-        text: qsTr("No category selected")
+    AppView {
+        anchors.fill: parent
+        view: window.appView
     }
 }

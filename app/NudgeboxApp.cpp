@@ -1,14 +1,17 @@
 #include "NudgeboxApp.h"
 
+#include "AppView.h"
 #include "NudgeboxStore.h"
+#include "UIDevice.h"
 
 #include <QQmlApplicationEngine>
 
 NudgeboxApp::NudgeboxApp() = default;
 
 NudgeboxApp::~NudgeboxApp() {
-    // The window goes before the store it reads.
+    // The window goes before the views it draws, and they before the store they read.
     engine_.reset();
+    appView_.reset();
     container_.reset();
 }
 
@@ -16,7 +19,11 @@ bool NudgeboxApp::start(QString* error) {
     container_ = NudgeboxStore::open(ModelConfiguration{}, error);
     if (!container_)
         return false;
+    scenePhase_ = std::make_unique<ScenePhaseSource>();
+    appView_ = std::make_unique<AppView>(container_->mainContext(), scenePhase_.get(),
+                                         UIDevice::currentUserInterfaceIdiom());
     engine_ = std::make_unique<QQmlApplicationEngine>();
+    engine_->setInitialProperties({{QStringLiteral("appView"), QVariant::fromValue(appView_.get())}});
     engine_->load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
     if (engine_->rootObjects().isEmpty()) {
         *error = QStringLiteral("the user interface could not be loaded");

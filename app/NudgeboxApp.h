@@ -4,10 +4,13 @@
 
 #include <memory>
 
+class AppView;
 class ModelContainer;
 class QQmlApplicationEngine;
+class ScenePhaseSource;
 
-// The application: opens the shared store once for the window and shows the root view.
+// The application: opens the shared store once for the window and shows ContentView, which
+// draws the one AppView.
 class NudgeboxApp {
 public:
     NudgeboxApp();
@@ -16,8 +19,11 @@ public:
     // False (with one line in error) when the store cannot be opened; nothing is shown then.
     bool start(QString* error);
     ModelContainer* container() const { return container_.get(); }
+    AppView* appView() const { return appView_.get(); }
 
 private:
     std::unique_ptr<ModelContainer> container_;
+    std::unique_ptr<ScenePhaseSource> scenePhase_;
+    std::unique_ptr<AppView> appView_;
     std::unique_ptr<QQmlApplicationEngine> engine_;
 };

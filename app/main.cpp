@@ -1,8 +1,11 @@
 #include "NudgeboxApp.h"
 
 #include <QGuiApplication>
+#include <QtQml/QQmlExtensionPlugin>
 
 #include <cstdio>
+
+Q_IMPORT_QML_PLUGIN(Nudgebox_ScreensPlugin)
 
 int main(int argc, char* argv[]) {
     QGuiApplication application(argc, argv);

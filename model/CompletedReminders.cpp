@@ -1,8 +1,11 @@
 #include "CompletedReminders.h"
 
+#include "Reminder.h"
+#include "ReminderNotifications.h"
 #include "SettingsKeys.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace {
 QStringList decoded(const QVariant& stored) {
@@ -38,4 +41,20 @@ bool CompletedReminders::removeHandled(UserDefaults& shared, const QStringList& 
         }
         return SettingTraits<QStringList>::toStored(kept);
     });
+}
+
+void CompletedReminders::applyTo(const QList<std::shared_ptr<Reminder>>& reminders,
+                                 UserDefaults& shared) {
+    const QStringList handled = read(shared);
+    if (handled.isEmpty())
+        return;
+    const QSet<QString> ids(handled.begin(), handled.end());
+    for (const auto& reminder : reminders) {
+        const QString idText = reminder->idText();
+        if (!ids.contains(idText))
+            continue;
+        ReminderNotifications::remove(idText);
+        reminder->setCompleted(true);
+    }
+    removeHandled(shared, handled);
 }

@@ -3,6 +3,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <QList>
+
+#include <memory>
+
+class Reminder;
 class UserDefaults;
 
 // The "completedReminders" hand-over between the widget (appends) and the application
@@ -13,4 +18,8 @@ QStringList read(const UserDefaults& shared);
 bool append(UserDefaults& shared, const QString& reminderId);
 // Removes one stored occurrence per element of handled, keeping everything else in order.
 bool removeHandled(UserDefaults& shared, const QStringList& handled);
+// The application's pass over the list: every reminder whose id text is listed loses its
+// notifications and is marked completed (in the given order); then exactly the ids read are
+// removed, ids of no reminder included. No save: autosave writes the records.
+void applyTo(const QList<std::shared_ptr<Reminder>>& reminders, UserDefaults& shared);
 } // namespace CompletedReminders

@@ -1,0 +1,22 @@
+#include "UpdatePieChartData.h"
+
+#include "widgets/WidgetCenter.h"
+
+void updatePieChartData(const std::optional<ReminderCategory>& selectedCategory,
+                        const QList<std::shared_ptr<Reminder>>& reminders,
+                        const Binding<PieChartSlices>& pieChartData) {
+    if (!selectedCategory) {
+        pieChartData.setValue({});
+        return;
+    }
+    const QString raw = selectedCategory->rawValue();
+    qint64 completed = 0, pending = 0;
+    for (const auto& reminder : reminders) {
+        if (reminder->category() == raw)
+            ++(reminder->completed() ? completed : pending);
+    }
+    // One write: observers never see the half-built list.
+    pieChartData.setValue({{double(completed), ReminderStatus::completed},
+                           {double(pending), ReminderStatus::pending}});
+    WidgetCenter::shared().reloadAllTimelines();
+}

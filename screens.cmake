@@ -1,0 +1,15 @@
+# The application's screens as one static QML module: C++ types only, drawn by the QML files
+# of the app module. Tests link it to drive the screens directly.
+qt_add_qml_module(nudgebox_screens
+    URI Nudgebox.Screens
+    VERSION 1.0
+    STATIC
+    SOURCES
+        app/AppView.cpp app/AppView.h
+        app/Symbols.cpp app/Symbols.h
+        charts/UpdatePieChartData.cpp charts/UpdatePieChartData.h
+        sidebar/CategoryListModel.cpp sidebar/CategoryListModel.h
+        sidebar/MainView.cpp sidebar/MainView.h
+)
+target_include_directories(nudgebox_screens PUBLIC app charts sidebar reminders)
+target_link_libraries(nudgebox_screens PUBLIC nudgebox_model nudgebox_platform Qt6::Gui Qt6::Qml)
