@@ -4,6 +4,7 @@ qt_add_qml_module(nudgebox_screens
     URI Nudgebox.Screens
     VERSION 1.0
     STATIC
+    OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/Nudgebox/Screens
     SOURCES
         app/AppView.cpp app/AppView.h
         app/Symbols.cpp app/Symbols.h

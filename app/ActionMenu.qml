@@ -21,7 +21,7 @@ Menu {
                 sub.chosen.connect(menu.chosen)
                 menu.addMenu(sub)
             } else {
-                menu.addItem(itemComponent.createObject(menu, { entry: entry }))
+                menu.addItem(itemComponent.createObject(null, { entry: entry }))
             }
         }
     }

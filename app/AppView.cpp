@@ -11,9 +11,9 @@ AppView::AppView(ModelContext* context, ScenePhaseSource* scenePhase, UIUserInte
     , device(device)
     , sidebarFavorites_(std::make_unique<Query<Favorite>>(context))
     , sidebarReminders_(std::make_unique<Query<Reminder>>(context)) {
-    mainView_ = new MainView(Binding(pieChartData_), Binding(selectedCategory_),
-                             sidebarFavorites_.get(), sidebarReminders_.get(), scenePhase, device,
-                             this);
+    mainView_ =
+        new MainView(Binding(pieChartData_), Binding(selectedCategory_), sidebarFavorites_.get(),
+                     sidebarReminders_.get(), scenePhase, device, this);
     connect(selectedCategory_.notifier(), &BindingNotifier::changed, this,
             &AppView::selectedCategoryChanged);
     connect(pieChartData_.notifier(), &BindingNotifier::changed, this,
@@ -33,8 +33,9 @@ QString AppView::selectedCategoryName() const {
 QVariantList AppView::pieChartDataVariant() const {
     QVariantList slices;
     for (const PieChartData& slice : pieChartData())
-        slices.append(QVariantMap{{QStringLiteral("amount"), slice.amount},
-                                  {QStringLiteral("type"), ReminderStatusValues::rawValue(slice.type)}});
+        slices.append(
+            QVariantMap{{QStringLiteral("amount"), slice.amount},
+                        {QStringLiteral("type"), ReminderStatusValues::rawValue(slice.type)}});
     return slices;
 }
 

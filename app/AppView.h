@@ -30,8 +30,10 @@ class AppView : public QObject {
     Q_PROPERTY(int device READ deviceValue CONSTANT)
     Q_PROPERTY(int columnCount READ columnCount CONSTANT)
     Q_PROPERTY(MainView* mainView READ mainView CONSTANT)
-    Q_PROPERTY(QString selectedCategory READ selectedCategoryRawValue NOTIFY selectedCategoryChanged)
-    Q_PROPERTY(QString selectedCategoryName READ selectedCategoryName NOTIFY selectedCategoryChanged)
+    Q_PROPERTY(
+        QString selectedCategory READ selectedCategoryRawValue NOTIFY selectedCategoryChanged)
+    Q_PROPERTY(
+        QString selectedCategoryName READ selectedCategoryName NOTIFY selectedCategoryChanged)
     Q_PROPERTY(QVariantList pieChartData READ pieChartDataVariant NOTIFY pieChartDataChanged)
     Q_PROPERTY(QString noCategoryText READ noCategoryText CONSTANT)
 

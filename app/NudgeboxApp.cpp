@@ -23,7 +23,8 @@ bool NudgeboxApp::start(QString* error) {
     appView_ = std::make_unique<AppView>(container_->mainContext(), scenePhase_.get(),
                                          UIDevice::currentUserInterfaceIdiom());
     engine_ = std::make_unique<QQmlApplicationEngine>();
-    engine_->setInitialProperties({{QStringLiteral("appView"), QVariant::fromValue(appView_.get())}});
+    engine_->setInitialProperties(
+        {{QStringLiteral("appView"), QVariant::fromValue(appView_.get())}});
     engine_->load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
     if (engine_->rootObjects().isEmpty()) {
         *error = QStringLiteral("the user interface could not be loaded");

@@ -2,4 +2,6 @@
 
 #include "ui/SymbolCatalogue.h"
 
-QString Symbols::glyph(const QString& symbolName) const { return SymbolCatalogue::glyph(symbolName); }
+QString Symbols::glyph(const QString& symbolName) const {
+    return SymbolCatalogue::glyph(symbolName);
+}

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 Q_IMPORT_QML_PLUGIN(Nudgebox_ScreensPlugin)
+Q_IMPORT_QML_PLUGIN(NudgeboxPlugin)
 
 int main(int argc, char* argv[]) {
     QGuiApplication application(argc, argv);

@@ -18,4 +18,6 @@ void Console::writeLine(const QString& text) {
         sink()(line);
 }
 
-void Console::setSink(std::function<void(const QString&)> newSink) { sink() = std::move(newSink); }
+void Console::setSink(std::function<void(const QString&)> newSink) {
+    sink() = std::move(newSink);
+}

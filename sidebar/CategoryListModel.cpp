@@ -9,12 +9,17 @@ QVariant CategoryListModel::data(const QModelIndex& index, int role) const {
         return {};
     const Row& row = rows_[index.row()];
     switch (role) {
-    case RawValueRole: return row.rawValue;
+    case RawValueRole:
+        return row.rawValue;
     case Qt::DisplayRole:
-    case ShownNameRole: return row.shownName;
-    case IconNameRole: return row.iconName;
-    case PercentageRole: return row.percentage;
-    default: return {};
+    case ShownNameRole:
+        return row.shownName;
+    case IconNameRole:
+        return row.iconName;
+    case PercentageRole:
+        return row.percentage;
+    default:
+        return {};
     }
 }
 

@@ -24,8 +24,11 @@ const QString deleteAllReminders = QStringLiteral("deleteAllReminders");
 
 MenuEntry entry(const QString& action, const char* title, const char* icon,
                 bool destructive = false) {
-    return {action, NSLocalizedString(QString::fromUtf8(title)), QString::fromUtf8(icon),
-            destructive, {}};
+    return {action,
+            NSLocalizedString(QString::fromUtf8(title)),
+            QString::fromUtf8(icon),
+            destructive,
+            {}};
 }
 } // namespace
 
@@ -44,7 +47,8 @@ MainView::MainView(Binding<PieChartSlices> pieChartData,
     , defaultCategory_(SettingsKeys::defaultCategory)
     , isFavoritesExpanded_(SettingsKeys::isFavoritesExpanded,
                            [this] { emit isFavoritesExpandedChanged(); })
-    , isOthersExpanded_(SettingsKeys::isOthersExpanded, [this] { emit isOthersExpandedChanged(); }) {
+    , isOthersExpanded_(SettingsKeys::isOthersExpanded,
+                        [this] { emit isOthersExpandedChanged(); }) {
     connect(favorites_, &QueryBase::resultsChanged, this, &MainView::scheduleRefresh);
     connect(reminders_, &QueryBase::resultsChanged, this, &MainView::scheduleRefresh);
     connect(selectedCategory_.notifier(), &BindingNotifier::changed, this,
@@ -103,9 +107,9 @@ QList<CategoryListModel::Row> MainView::rowsFor(const QList<ReminderCategory>& c
         if (!TextRules::matchesSearch(c.rawValue(), searchText_))
             continue;
         const auto count = counts.value(c.rawValue());
-        rows.append({c.rawValue(), c.shownName(), c.iconName(),
-                     count.second > 0 ? TextRules::percentageText(count.first, count.second)
-                                      : QString()});
+        rows.append(
+            {c.rawValue(), c.shownName(), c.iconName(),
+             count.second > 0 ? TextRules::percentageText(count.first, count.second) : QString()});
     }
     return rows;
 }
@@ -136,9 +140,15 @@ QList<std::shared_ptr<Reminder>> MainView::remindersIn(const Scope& scope) const
     for (const auto& reminder : reminders_->results()) {
         bool in = false;
         switch (scope.kind) {
-        case Scope::Kind::category: in = reminder->category() == scope.category->rawValue(); break;
-        case Scope::Kind::favoriteCategories: in = favoriteSet.contains(reminder->category()); break;
-        case Scope::Kind::otherCategories: in = !favoriteSet.contains(reminder->category()); break;
+        case Scope::Kind::category:
+            in = reminder->category() == scope.category->rawValue();
+            break;
+        case Scope::Kind::favoriteCategories:
+            in = favoriteSet.contains(reminder->category());
+            break;
+        case Scope::Kind::otherCategories:
+            in = !favoriteSet.contains(reminder->category());
+            break;
         }
         if (in)
             result.append(reminder);
@@ -161,9 +171,13 @@ void MainView::selectCategory(const QString& rawValue) {
     selectedCategory_.setValue(ReminderCategory::fromRawValue(rawValue));
 }
 
-QString MainView::favoritesTitle() const { return NSLocalizedString(QStringLiteral("Favorites")); }
+QString MainView::favoritesTitle() const {
+    return NSLocalizedString(QStringLiteral("Favorites"));
+}
 
-QString MainView::othersTitle() const { return NSLocalizedString(QStringLiteral("Others")); }
+QString MainView::othersTitle() const {
+    return NSLocalizedString(QStringLiteral("Others"));
+}
 
 QList<MenuEntry> MainView::rowMenu(ReminderCategory category, Section section) const {
     QList<MenuEntry> menu;
@@ -184,9 +198,8 @@ QList<MenuEntry> MainView::rowMenu(ReminderCategory category, Section section) c
 QList<MenuEntry> MainView::headerMenu(Section section) const {
     const bool expanded =
         section == Section::favorites ? isFavoritesExpanded() : isOthersExpanded();
-    QList<MenuEntry> menu{
-        entry(Action::toggleSection, expanded ? "Collapse this section" : "Expand this section",
-              "")};
+    QList<MenuEntry> menu{entry(Action::toggleSection,
+                                expanded ? "Collapse this section" : "Expand this section", "")};
     if (section == Section::favorites)
         menu.append(entry(Action::removeAllFavorites, "Remove all favorites", "star.fill"));
     const auto scoped = remindersIn(sectionScope(section));
@@ -252,7 +265,9 @@ void MainView::removeAllFavorites() {
     saveAndRefresh();
 }
 
-void MainView::setDefault(ReminderCategory category) { defaultCategory_.setValue(category); }
+void MainView::setDefault(ReminderCategory category) {
+    defaultCategory_.setValue(category);
+}
 
 void MainView::toggleSection(Section section) {
     if (section == Section::favorites)

@@ -25,8 +25,8 @@ class MainView : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("MainView is created by AppView")
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
-    Q_PROPERTY(bool isFavoritesExpanded READ isFavoritesExpanded WRITE setIsFavoritesExpanded
-                   NOTIFY isFavoritesExpandedChanged)
+    Q_PROPERTY(bool isFavoritesExpanded READ isFavoritesExpanded WRITE setIsFavoritesExpanded NOTIFY
+                   isFavoritesExpandedChanged)
     Q_PROPERTY(bool isOthersExpanded READ isOthersExpanded WRITE setIsOthersExpanded NOTIFY
                    isOthersExpandedChanged)
     Q_PROPERTY(bool showsFavoritesSection READ showsFavoritesSection NOTIFY rowsChanged)

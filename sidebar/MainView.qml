@@ -12,6 +12,7 @@ Pane {
 
     ActionMenu {
         id: contextMenu
+        objectName: "sidebarMenu"
         property string rawValue
         property bool inFavorites
         onChosen: action => root.view.perform(action, rawValue, inFavorites)

@@ -6,9 +6,9 @@
 
 // One entry of a context menu as the screens decide it; QML only draws it.
 struct MenuEntry {
-    QString action;  // what the screen runs when the entry is chosen
-    QString title;   // already localised
-    QString icon;    // symbol name, empty for none
+    QString action; // what the screen runs when the entry is chosen
+    QString title;  // already localised
+    QString icon;   // symbol name, empty for none
     bool destructive = false;
     QList<MenuEntry> children; // a submenu when not empty
 

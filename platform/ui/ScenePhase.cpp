@@ -5,14 +5,18 @@
 namespace {
 ScenePhase fromState(Qt::ApplicationState state) {
     switch (state) {
-    case Qt::ApplicationActive: return ScenePhase::active;
-    case Qt::ApplicationInactive: return ScenePhase::inactive;
-    default: return ScenePhase::background;
+    case Qt::ApplicationActive:
+        return ScenePhase::active;
+    case Qt::ApplicationInactive:
+        return ScenePhase::inactive;
+    default:
+        return ScenePhase::background;
     }
 }
 } // namespace
 
-ScenePhaseSource::ScenePhaseSource(QObject* parent) : QObject(parent) {
+ScenePhaseSource::ScenePhaseSource(QObject* parent)
+    : QObject(parent) {
     if (auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance())) {
         phase_ = fromState(QGuiApplication::applicationState());
         connect(app, &QGuiApplication::applicationStateChanged, this,

@@ -8,7 +8,8 @@
 // hands to others: a write through any binding is seen by every holder at once.
 template <class T> class State {
 public:
-    explicit State(T initial = T()) : value_(std::move(initial)) {}
+    explicit State(T initial = T())
+        : value_(std::move(initial)) {}
     State(const State&) = delete;
     State& operator=(const State&) = delete;
 
@@ -26,7 +27,8 @@ private:
 
 template <class T> class Binding {
 public:
-    explicit Binding(State<T>& state) : state_(&state) {}
+    explicit Binding(State<T>& state)
+        : state_(&state) {}
 
     const T& value() const { return state_->value(); }
     void setValue(T value) const { state_->setValue(std::move(value)); }

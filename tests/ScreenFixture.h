@@ -1,0 +1,116 @@
+#pragma once
+
+#include "AppGroup.h"
+#include "Console.h"
+#include "NudgeboxStore.h"
+#include "Reminder.h"
+#include "SettingsKeys.h"
+#include "TestEnvironment.h"
+#include "notifications/NotificationStore.h"
+#include "notifications/UNUserNotificationCenter.h"
+#include "settings/UserDefaults.h"
+#include "sqlite/SqliteDatabase.h"
+#include "store/ModelContext.h"
+#include "widgets/WidgetReloadListener.h"
+
+#include <QSignalSpy>
+#include <QtTest>
+
+// What the screen tests share: one private XDG environment for the whole run (the
+// notification service keeps its store open), a fresh store file per test, the settings
+// reset, and readers for what a screen did to notifications, the console and the widget.
+class ScreenFixture {
+public:
+    ScreenFixture() = default;
+
+    void reset() {
+        ++round_;
+        container_.reset();
+        ModelConfiguration configuration;
+        configuration.url = env_.path(QStringLiteral("stores/%1.store").arg(round_));
+        configuration.autosaveEnabled = false;
+        configuration.busyTimeoutMs = 50;
+        QString error;
+        container_ = NudgeboxStore::open(configuration, &error);
+        QVERIFY2(container_, qPrintable(error));
+        UserDefaults standard;
+        UserDefaults shared(AppGroup::identifier());
+        for (const char* key :
+             {"defaultCategory", "isFavoritesExpanded", "isOthersExpanded", "isCompletedExpanded",
+              "isPendingExpanded", "filterByCompletedStatus"})
+            standard.removeObject(key);
+        shared.removeObject(QStringLiteral("completedReminders"));
+        console_.clear();
+        Console::setSink([this](const QString& line) { console_.append(line); });
+        QTest::qWait(20); // requests still queued from the last test land before counting
+        reloads_ = std::make_unique<QSignalSpy>(&listener_, &WidgetReloadListener::reloadRequested);
+    }
+
+    ModelContext* context() const { return container_->mainContext(); }
+    const QString& storePath() const { return container_->path(); }
+    const QStringList& console() const { return console_; }
+
+    std::shared_ptr<Reminder> add(const QString& category, const QString& text,
+                                  bool completed = false, qint64 orderIndex = 0) {
+        auto reminder =
+            std::make_shared<Reminder>(category, completed, QUuid::createUuid(), orderIndex, text);
+        context()->insert(reminder);
+        return reminder;
+    }
+    void save() { QVERIFY(context()->save()); }
+
+    // Reload requests that reached a listener since the last call.
+    int takeReloads() {
+        QTest::qWait(20); // the listener folds requests per turn of the event loop
+        const int n = int(reloads_->count());
+        reloads_->clear();
+        return n;
+    }
+
+    // Gives the reminder a pending request and a delivered notification to be removed.
+    void scheduleAndDeliver(const Reminder& reminder) {
+        QString error;
+        auto store = NotificationStore::open(NotificationStore::defaultPath(), &error);
+        UNNotificationRequest request{reminder.idText(), {"t", "b"}, {3600, false}};
+        store->addPending(request, 0);
+        for (const auto& p : store->pending())
+            if (p.request.identifier == reminder.idText())
+                store->recordDelivery(p, 4242, 0);
+        store->addPending(request, 0);
+    }
+    // Ids that still have a pending request / an open delivered notification.
+    QStringList pendingIds() { return idsOf(false); }
+    QStringList deliveredIds() { return idsOf(true); }
+
+    // Holds the store's write lock so the screen's next save fails.
+    std::unique_ptr<SqliteDatabase> lockStore() {
+        QString error;
+        auto blocker = SqliteDatabase::open(storePath(), SqliteDatabase::Mode::ReadWrite, &error);
+        blocker->exec("BEGIN IMMEDIATE");
+        return blocker;
+    }
+
+private:
+    QStringList idsOf(bool delivered) {
+        UNUserNotificationCenter::current().waitForPendingOperations();
+        QString error;
+        auto store = NotificationStore::open(NotificationStore::defaultPath(), &error);
+        QStringList ids;
+        if (delivered) {
+            for (const auto& d : store->delivered())
+                if (!d.closeRequested)
+                    ids << d.identifier;
+        } else {
+            for (const auto& p : store->pending())
+                ids << p.request.identifier;
+        }
+        return ids;
+    }
+
+    TestEnvironment env_;
+    std::unique_ptr<ModelContainer> container_;
+    int round_ = 0;
+    QStringList console_;
+    WidgetReloadListener listener_;
+    std::unique_ptr<QSignalSpy> reloads_;
+};

@@ -1,0 +1,99 @@
+// Loads the application's QML offscreen and uses it as a person would: by clicking.
+#include "AppView.h"
+#include "MainView.h"
+#include "ScreenFixture.h"
+
+#include <QQmlApplicationEngine>
+#include <QQuickItem>
+#include <QQuickWindow>
+#include <QtQml/QQmlExtensionPlugin>
+
+Q_IMPORT_QML_PLUGIN(Nudgebox_ScreensPlugin)
+Q_IMPORT_QML_PLUGIN(NudgeboxPlugin)
+
+class UiTest : public QObject {
+    Q_OBJECT
+    ScreenFixture fixture_;
+
+    // Walks the visual tree: delegates of repeaters have no QObject parent to search.
+    static QQuickItem* findIn(QQuickItem* item, const QString& name) {
+        if (item->objectName() == name)
+            return item;
+        for (QQuickItem* child : item->childItems())
+            if (QQuickItem* found = findIn(child, name))
+                return found;
+        return nullptr;
+    }
+    QQuickItem* find(QQuickWindow* window, const QString& name) {
+        return findIn(window->contentItem(), name);
+    }
+
+    void click(QQuickWindow* window, QQuickItem* item) {
+        const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
+        QTest::mouseClick(window, Qt::LeftButton, {}, centre.toPoint());
+    }
+
+private slots:
+    void init() { fixture_.reset(); }
+
+    void clickingARowSelectsItsCategory() {
+        fixture_.add("Pets", "Feed the cat", true);
+        fixture_.add("Pets", "Walk the dog");
+        fixture_.save();
+        ScenePhaseSource phase;
+        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::pad);
+        QQmlApplicationEngine engine;
+        engine.setInitialProperties({{"appView", QVariant::fromValue(&appView)}});
+        engine.load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
+        QCOMPARE(engine.rootObjects().size(), 1);
+        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+        QVERIFY(window);
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+
+        // Three columns on a tablet, all visible.
+        QVERIFY(find(window, "overviewColumn")->isVisible());
+        auto* detail = find(window, "detailTitle");
+        QCOMPARE(detail->property("text").toString(), QStringLiteral("No category selected"));
+
+        QQuickItem* row = nullptr;
+        QTRY_VERIFY((row = find(window, "row:Pets")) != nullptr);
+        click(window, row);
+        QCOMPARE(appView.selectedCategory(),
+                 std::optional(ReminderCategory(ReminderCategory::pets)));
+        QTRY_COMPARE(detail->property("text").toString(), QStringLiteral("Pets"));
+        QVERIFY(row->property("highlighted").toBool());
+
+        // A right click opens the row's menu with the view's entries.
+        const QPointF centre = row->mapToScene(QPointF(row->width() / 2, row->height() / 2));
+        QTest::mouseClick(window, Qt::RightButton, {}, centre.toPoint());
+        QObject* menu = window->findChild<QObject*>("sidebarMenu");
+        QVERIFY(menu);
+        QTRY_VERIFY(menu->property("opened").toBool());
+        QCOMPARE(menu->property("count").toInt(),
+                 int(appView.mainView()
+                         ->rowMenu(ReminderCategory::pets, MainView::Section::others)
+                         .size()));
+        QMetaObject::invokeMethod(menu, "close");
+        QTRY_VERIFY(!menu->property("visible").toBool());
+
+        // Clicking the Others header collapses the section through the view.
+        click(window, find(window, "othersHeader"));
+        QVERIFY(!appView.mainView()->isOthersExpanded());
+        QTRY_VERIFY(find(window, "row:Pets") == nullptr);
+    }
+
+    void aPhoneHasNoOverviewColumn() {
+        ScenePhaseSource phase;
+        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::phone);
+        QCOMPARE(appView.columnCount(), 2);
+        QQmlApplicationEngine engine;
+        engine.setInitialProperties({{"appView", QVariant::fromValue(&appView)}});
+        engine.load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
+        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QVERIFY(!find(window, "overviewColumn")->isVisible());
+    }
+};
+
+QTEST_MAIN(UiTest)
+#include "tst_ui.moc"
