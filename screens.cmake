@@ -11,6 +11,9 @@ qt_add_qml_module(nudgebox_screens
         charts/UpdatePieChartData.cpp charts/UpdatePieChartData.h
         sidebar/CategoryListModel.cpp sidebar/CategoryListModel.h
         sidebar/MainView.cpp sidebar/MainView.h
+        reminders/NotificationIntervals.cpp reminders/NotificationIntervals.h
+        reminders/ReminderListModel.cpp reminders/ReminderListModel.h
+        reminders/ReminderView.cpp reminders/ReminderView.h
 )
 target_include_directories(nudgebox_screens PUBLIC app charts sidebar reminders)
 target_link_libraries(nudgebox_screens PUBLIC nudgebox_model nudgebox_platform Qt6::Gui Qt6::Qml)

@@ -2,6 +2,7 @@
 
 #include "Localization.h"
 #include "MainView.h"
+#include "ReminderView.h"
 
 #include <QVariantMap>
 
@@ -10,10 +11,14 @@ AppView::AppView(ModelContext* context, ScenePhaseSource* scenePhase, UIUserInte
     : QObject(parent)
     , device(device)
     , sidebarFavorites_(std::make_unique<Query<Favorite>>(context))
-    , sidebarReminders_(std::make_unique<Query<Reminder>>(context)) {
+    , sidebarReminders_(std::make_unique<Query<Reminder>>(context))
+    , listReminders_(std::make_unique<Query<Reminder>>(
+          context, SortDescriptor<Reminder>::forward(&Reminder::orderIndex))) {
     mainView_ =
         new MainView(Binding(pieChartData_), Binding(selectedCategory_), sidebarFavorites_.get(),
                      sidebarReminders_.get(), scenePhase, device, this);
+    reminderView_ = new ReminderView(Binding(pieChartData_), Binding(selectedCategory_),
+                                     listReminders_.get(), scenePhase, device, this);
     connect(selectedCategory_.notifier(), &BindingNotifier::changed, this,
             &AppView::selectedCategoryChanged);
     connect(pieChartData_.notifier(), &BindingNotifier::changed, this,

@@ -17,6 +17,7 @@
 #include <optional>
 
 class MainView;
+class ReminderView;
 class ModelContext;
 
 // The split-view frame. Owns the selected category and the chart slices and hands each column
@@ -27,9 +28,11 @@ class AppView : public QObject {
     QML_ELEMENT
     QML_UNCREATABLE("AppView is created by ContentView")
     Q_MOC_INCLUDE("MainView.h")
+    Q_MOC_INCLUDE("ReminderView.h")
     Q_PROPERTY(int device READ deviceValue CONSTANT)
     Q_PROPERTY(int columnCount READ columnCount CONSTANT)
     Q_PROPERTY(MainView* mainView READ mainView CONSTANT)
+    Q_PROPERTY(ReminderView* reminderView READ reminderView CONSTANT)
     Q_PROPERTY(
         QString selectedCategory READ selectedCategoryRawValue NOTIFY selectedCategoryChanged)
     Q_PROPERTY(
@@ -47,6 +50,7 @@ public:
     int columnCount() const { return device == UIUserInterfaceIdiom::phone ? 2 : 3; }
 
     MainView* mainView() const { return mainView_; }
+    ReminderView* reminderView() const { return reminderView_; }
     const std::optional<ReminderCategory>& selectedCategory() const {
         return selectedCategory_.value();
     }
@@ -65,5 +69,7 @@ private:
     State<PieChartSlices> pieChartData_;
     std::unique_ptr<Query<Favorite>> sidebarFavorites_;
     std::unique_ptr<Query<Reminder>> sidebarReminders_;
+    std::unique_ptr<Query<Reminder>> listReminders_;
     MainView* mainView_;
+    ReminderView* reminderView_;
 };

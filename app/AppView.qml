@@ -29,16 +29,9 @@ SplitView {
         }
     }
 
-    Pane {
+    ReminderView {
         objectName: "detailColumn"
+        view: frame.view.reminderView
         SplitView.fillWidth: true
-        Label {
-            objectName: "detailTitle"
-            anchors.centerIn: parent
-            text: frame.view.selectedCategory === "" ? frame.view.noCategoryText
-                                                     : frame.view.selectedCategoryName
-            font.pixelSize: frame.view.selectedCategory === "" ? 17 : 28
-            font.bold: frame.view.selectedCategory !== ""
-        }
     }
 }

@@ -4,6 +4,8 @@
 #include "ReminderNotifications.h"
 #include "SettingsKeys.h"
 
+#include "widgets/WidgetCenter.h"
+
 #include <QHash>
 #include <QSet>
 
@@ -57,4 +59,10 @@ void CompletedReminders::applyTo(const QList<std::shared_ptr<Reminder>>& reminde
         reminder->setCompleted(true);
     }
     removeHandled(shared, handled);
+}
+
+void CompletedReminders::applyPass(const QList<std::shared_ptr<Reminder>>& reminders,
+                                   UserDefaults& shared) {
+    WidgetCenter::shared().reloadAllTimelines();
+    applyTo(reminders, shared);
 }

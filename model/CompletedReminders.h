@@ -22,4 +22,7 @@ bool removeHandled(UserDefaults& shared, const QStringList& handled);
 // notifications and is marked completed (in the given order); then exactly the ids read are
 // removed, ids of no reminder included. No save: autosave writes the records.
 void applyTo(const QList<std::shared_ptr<Reminder>>& reminders, UserDefaults& shared);
+// What both screens' applyCompletedReminders do before refreshing their slices: ask the widget
+// host to reload, then applyTo.
+void applyPass(const QList<std::shared_ptr<Reminder>>& reminders, UserDefaults& shared);
 } // namespace CompletedReminders

@@ -302,8 +302,7 @@ void MainView::onAppear() {
 }
 
 void MainView::applyCompletedReminders() {
-    WidgetCenter::shared().reloadAllTimelines();
-    CompletedReminders::applyTo(reminders_->results(), completedReminders_.defaults());
+    CompletedReminders::applyPass(reminders_->results(), completedReminders_.defaults());
     updatePieChartData();
 }
 

@@ -52,15 +52,16 @@ private slots:
 
         // Three columns on a tablet, all visible.
         QVERIFY(find(window, "overviewColumn")->isVisible());
-        auto* detail = find(window, "detailTitle");
-        QCOMPARE(detail->property("text").toString(), QStringLiteral("No category selected"));
+        QVERIFY(find(window, "noCategory")->isVisible());
 
         QQuickItem* row = nullptr;
         QTRY_VERIFY((row = find(window, "row:Pets")) != nullptr);
         click(window, row);
         QCOMPARE(appView.selectedCategory(),
                  std::optional(ReminderCategory(ReminderCategory::pets)));
-        QTRY_COMPARE(detail->property("text").toString(), QStringLiteral("Pets"));
+        QTRY_VERIFY(!find(window, "noCategory")->isVisible());
+        QTRY_VERIFY(find(window, "pending:Walk the dog") != nullptr);
+        QVERIFY(find(window, "completed:Feed the cat") != nullptr);
         QVERIFY(row->property("highlighted").toBool());
 
         // A right click opens the row's menu with the view's entries.
@@ -80,6 +81,37 @@ private slots:
         click(window, find(window, "othersHeader"));
         QVERIFY(!appView.mainView()->isOthersExpanded());
         QTRY_VERIFY(find(window, "row:Pets") == nullptr);
+    }
+
+    void aReminderTypedInTheAddRowAppearsInThePendingGroup() {
+        ScenePhaseSource phase;
+        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::pad);
+        QQmlApplicationEngine engine;
+        engine.setInitialProperties({{"appView", QVariant::fromValue(&appView)}});
+        engine.load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
+        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QQuickItem* row = nullptr;
+        QTRY_VERIFY((row = find(window, "row:Groceries")) != nullptr);
+        click(window, row);
+        QQuickItem* field = nullptr;
+        QTRY_VERIFY((field = find(window, "addField")) != nullptr && field->isVisible());
+        click(window, field);
+        QTRY_VERIFY(field->hasActiveFocus());
+        for (char c : QByteArray("  Buy milk "))
+            QTest::keyClick(window, c);
+        QTest::keyClick(window, Qt::Key_Return);
+        QTRY_VERIFY(find(window, "pending:Buy milk") != nullptr);
+        QCOMPARE(field->property("text").toString(), QString());
+        const auto stored = fixture_.context()->fetch<Reminder>();
+        QCOMPARE(stored.size(), 1);
+        QCOMPARE(stored[0]->text(), QStringLiteral("Buy milk"));
+        QCOMPARE(stored[0]->category(), QStringLiteral("Groceries"));
+        QVERIFY(!fixture_.context()->hasChanges());
+        // Focus leaving the empty field adds nothing more.
+        click(window, find(window, "listSearch"));
+        QTest::qWait(50);
+        QCOMPARE(fixture_.context()->fetch<Reminder>().size(), 1);
     }
 
     void aPhoneHasNoOverviewColumn() {

@@ -1,6 +1,13 @@
 #include "MenuEntry.h"
 
+#include "../Localization.h"
+
 #include <QVariantMap>
+
+MenuEntry MenuEntry::localized(const QString& action, const QString& titleKey, const QString& icon,
+                               bool destructive, QList<MenuEntry> children) {
+    return {action, NSLocalizedString(titleKey), icon, destructive, std::move(children)};
+}
 
 QVariantList toVariantList(const QList<MenuEntry>& entries) {
     QVariantList list;

@@ -12,6 +12,11 @@ struct MenuEntry {
     bool destructive = false;
     QList<MenuEntry> children; // a submenu when not empty
 
+    // An entry whose title is a key of the main localisation table.
+    static MenuEntry localized(const QString& action, const QString& titleKey,
+                               const QString& icon = {}, bool destructive = false,
+                               QList<MenuEntry> children = {});
+
     friend bool operator==(const MenuEntry&, const MenuEntry&) = default;
 };
 

@@ -1,0 +1,17 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+// The two menus of delays a reminder's notification can be asked for.
+struct NotificationInterval {
+    QString title; // localisation key
+    qint64 seconds;
+};
+
+namespace NotificationIntervals {
+// "One time only": the trigger does not repeat.
+const QList<NotificationInterval>& oneTime();
+// "At intervals": the trigger repeats every interval.
+const QList<NotificationInterval>& repeating();
+} // namespace NotificationIntervals

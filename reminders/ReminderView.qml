@@ -1,0 +1,209 @@
+import QtQuick
+import QtQuick.Controls
+import QtQuick.Layouts
+import Nudgebox.Screens
+
+// Draws the reminder list; what it shows, offers and does is the view's.
+Pane {
+    id: root
+    required property var view
+    property var chartComponent: null
+    padding: 0
+
+    Label {
+        objectName: "noCategory"
+        visible: !root.view.hasSelection
+        anchors.centerIn: parent
+        text: root.view.titles["No category selected"]
+        font.pixelSize: 17
+    }
+
+    ActionMenu {
+        id: contextMenu
+        objectName: "reminderMenu"
+        property bool completed
+        property int offset: -1
+        onChosen: action => root.view.perform(action, completed, offset)
+    }
+    function openMenu(entries, completed, offset) {
+        contextMenu.completed = completed
+        contextMenu.offset = offset
+        contextMenu.entries = entries
+        contextMenu.popup()
+    }
+
+    component GroupHeader: ItemDelegate {
+        id: header
+        property bool completed
+        property bool expanded
+        property string title
+        objectName: completed ? "completedHeader" : "pendingHeader"
+        Layout.fillWidth: true
+        contentItem: RowLayout {
+            Label { text: header.title; font.bold: true; font.pixelSize: 20; Layout.fillWidth: true }
+            Label { text: header.expanded ? "⌄" : "›"; font.pixelSize: 18; color: "darkcyan" }
+        }
+        onClicked: root.view.perform("toggleSection", completed, -1)
+        onPressAndHold: root.openMenu(root.view.headerMenuFor(completed), completed, -1)
+        TapHandler {
+            acceptedButtons: Qt.RightButton
+            onTapped: root.openMenu(root.view.headerMenuFor(header.completed), header.completed, -1)
+        }
+    }
+
+    component ReminderRow: SwipeDelegate {
+        id: row
+        required property string reminderText
+        required property bool shown
+        required property int offset
+        property bool completed
+        property int count
+        objectName: (completed ? "completed:" : "pending:") + reminderText
+        Layout.fillWidth: true
+        visible: shown
+        contentItem: RowLayout {
+            SymbolIcon { visible: row.completed; name: "checkmark.circle.fill" }
+            Label { text: row.reminderText; Layout.fillWidth: true; wrapMode: Text.Wrap }
+            RowLayout {
+                visible: root.view.isEditing
+                ToolButton { text: "▲"; enabled: row.offset > 0
+                             onClicked: root.view.move(row.completed, row.offset, row.offset - 1) }
+                ToolButton { text: "▼"; enabled: row.offset < row.count - 1
+                             onClicked: root.view.move(row.completed, row.offset, row.offset + 2) }
+                ToolButton { text: "⛔"; onClicked: root.view.deleteAt(row.completed, row.offset) }
+            }
+        }
+        swipe.right: Rectangle {
+            width: parent.height * 1.6; height: parent.height; anchors.right: parent.right
+            color: "red"
+            Label { anchors.centerIn: parent; text: "🗑️"; color: "white" }
+            TapHandler { onTapped: root.view.deleteAt(row.completed, row.offset) }
+        }
+        onClicked: root.view.perform("toggleCompletion", completed, offset)
+        onPressAndHold: root.openMenu(root.view.rowMenuFor(completed), completed, offset)
+        TapHandler {
+            acceptedButtons: Qt.RightButton
+            onTapped: root.openMenu(root.view.rowMenuFor(row.completed), row.completed, row.offset)
+        }
+    }
+
+    ColumnLayout {
+        visible: root.view.hasSelection
+        anchors.fill: parent
+        spacing: 0
+        Component.onCompleted: root.view.onAppear()
+
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.margins: 6
+            TextField {
+                objectName: "listSearch"
+                Layout.fillWidth: true
+                placeholderText: "🔍"
+                text: root.view.searchText
+                onTextEdited: root.view.searchText = text
+            }
+            ToolButton {
+                objectName: "editButton"
+                visible: root.view.showsEditButton
+                text: root.view.isEditing ? root.view.titles["Done"] : root.view.titles["Edit"]
+                onClicked: root.view.isEditing = !root.view.isEditing
+            }
+            ToolButton {
+                objectName: "chartButton"
+                visible: root.view.showsChartButton
+                text: Symbols.glyph("chart.pie")
+                onClicked: root.view.showPieChartSheet = true
+            }
+            ToolButton {
+                id: infoButton
+                objectName: "infoButton"
+                text: Symbols.glyph("info.circle")
+                onClicked: root.openMenu(root.view.informationMenuEntries(), false, -1)
+            }
+        }
+
+        ScrollView {
+            Layout.fillWidth: true
+            Layout.fillHeight: true
+            clip: true
+
+            ColumnLayout {
+                width: root.width
+                spacing: 0
+
+                Label {
+                    text: root.view.titles["New reminder"]
+                    font.bold: true
+                    font.pixelSize: 20
+                    color: palette.windowText
+                    Layout.margins: 8
+                }
+                RowLayout {
+                    Layout.fillWidth: true
+                    Layout.leftMargin: 8
+                    Layout.rightMargin: 8
+                    TextField {
+                        id: addField
+                        objectName: "addField"
+                        Layout.fillWidth: true
+                        placeholderText: root.view.titles["Add reminder"]
+                        text: root.view.textField
+                        onTextEdited: root.view.textField = text
+                        onAccepted: root.view.addReminder()
+                        onActiveFocusChanged: root.view.isTextFieldFocused = activeFocus
+                        background: Rectangle { radius: 5; border.color: "cyan"; border.width: 1
+                                                color: palette.base }
+                    }
+                    Button {
+                        objectName: "pasteButton"
+                        text: Symbols.glyph("doc.on.clipboard")
+                              + (root.view.pasteShowsTitle ? " " + root.view.titles["Paste"] : "")
+                        onClicked: root.view.pasteFromPasteboard()
+                    }
+                }
+
+                GroupHeader {
+                    visible: root.view.showsPendingGroup
+                    completed: false
+                    expanded: root.view.isPendingExpanded
+                    title: root.view.titles["Pending reminders"]
+                }
+                Repeater {
+                    model: root.view.isPendingExpanded ? root.view.pendingRows : null
+                    delegate: ReminderRow { completed: false; count: root.view.pendingRows.rowCount() }
+                }
+                GroupHeader {
+                    visible: root.view.showsCompletedGroup
+                    completed: true
+                    expanded: root.view.isCompletedExpanded
+                    title: root.view.titles["Completed reminders"]
+                }
+                Repeater {
+                    model: root.view.isCompletedExpanded ? root.view.completedRows : null
+                    delegate: ReminderRow { completed: true; count: root.view.completedRows.rowCount() }
+                }
+            }
+        }
+    }
+
+    // The chart sheet on phones, with a visible drag indicator.
+    Drawer {
+        objectName: "chartSheet"
+        edge: Qt.BottomEdge
+        width: root.width
+        height: root.height * 0.9
+        visible: root.view.showPieChartSheet
+        onClosed: root.view.showPieChartSheet = false
+        ColumnLayout {
+            anchors.fill: parent
+            Rectangle { Layout.alignment: Qt.AlignHCenter; Layout.topMargin: 6; width: 40; height: 5
+                        radius: 3; color: "gray" }
+            Loader {
+                Layout.fillWidth: true
+                Layout.fillHeight: true
+                sourceComponent: root.chartComponent
+            }
+        }
+    }
+}
