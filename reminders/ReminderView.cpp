@@ -4,7 +4,7 @@
 #include "Console.h"
 #include "Localization.h"
 #include "NotificationIntervals.h"
-#include "ReminderNotifications.h"
+#include "ReminderEdits.h"
 #include "SaveStep.h"
 #include "TextRules.h"
 #include "UIApplication.h"
@@ -308,11 +308,6 @@ bool ReminderView::save() {
     return true;
 }
 
-void ReminderView::complete(Reminder& reminder) {
-    reminder.setCompleted(true);
-    ReminderNotifications::remove(reminder.idText());
-}
-
 void ReminderView::addReminder() {
     if (textField_.isEmpty() || !hasSelection())
         return;
@@ -338,16 +333,13 @@ void ReminderView::pasteFromPasteboard() {
 }
 
 void ReminderView::toggleCompletion(const std::shared_ptr<Reminder>& reminder) {
-    if (reminder->completed())
-        reminder->setCompleted(false);
-    else
-        complete(*reminder);
+    ReminderEdits::flipCompletion(*reminder);
     save();
 }
 
 void ReminderView::markAllAsCompleted() {
     for (const auto& reminder : pendingList())
-        complete(*reminder);
+        ReminderEdits::complete(*reminder);
     save();
 }
 
@@ -362,21 +354,13 @@ void ReminderView::copyToClipboard(const std::shared_ptr<Reminder>& reminder) {
 }
 
 void ReminderView::deleteReminder(const std::shared_ptr<Reminder>& reminder) {
-    const QUuid id = reminder->id();
-    for (const auto& candidate : reminders_->results()) {
-        if (candidate->id() != id)
-            continue;
-        ReminderNotifications::remove(candidate->idText());
-        modelContext_->remove(candidate);
-    }
+    ReminderEdits::removeAllWithId(*modelContext_, reminders_->results(), reminder->id());
     save();
 }
 
 void ReminderView::deleteAllReminders(Section section) {
-    for (const auto& reminder : list(section)) {
-        ReminderNotifications::remove(reminder->idText());
-        modelContext_->remove(reminder);
-    }
+    for (const auto& reminder : list(section))
+        ReminderEdits::remove(*modelContext_, reminder);
     save();
 }
 
@@ -389,9 +373,7 @@ void ReminderView::deleteRemindersAtOffsets(Section section, QList<int> offsets)
     for (int offset : offsets) {
         if (offset < 0 || offset >= rows.size())
             continue;
-        const auto& reminder = rows[offset].reminder;
-        ReminderNotifications::remove(reminder->idText());
-        modelContext_->remove(reminder);
+        ReminderEdits::remove(*modelContext_, rows[offset].reminder);
     }
     save();
 }

@@ -138,7 +138,6 @@ private:
     void refreshLists();
     std::shared_ptr<Reminder> at(Section section, int offset) const;
     bool save();
-    void complete(Reminder& reminder);
 
     Binding<PieChartSlices> pieChartData_;
     Binding<std::optional<ReminderCategory>> selectedCategory_;

@@ -2,7 +2,7 @@
 
 #include "CompletedReminders.h"
 #include "Localization.h"
-#include "ReminderNotifications.h"
+#include "ReminderEdits.h"
 #include "SaveStep.h"
 #include "TextRules.h"
 #include "UpdatePieChartData.h"
@@ -277,20 +277,14 @@ void MainView::toggleSection(Section section) {
 }
 
 void MainView::completeAll(const Scope& scope) {
-    for (const auto& reminder : remindersIn(scope)) {
-        if (reminder->completed())
-            continue;
-        reminder->setCompleted(true);
-        ReminderNotifications::remove(reminder->idText());
-    }
+    for (const auto& reminder : remindersIn(scope))
+        ReminderEdits::complete(*reminder);
     saveAndRefresh();
 }
 
 void MainView::deleteAll(const Scope& scope) {
-    for (const auto& reminder : remindersIn(scope)) {
-        ReminderNotifications::remove(reminder->idText());
-        modelContext_->remove(reminder);
-    }
+    for (const auto& reminder : remindersIn(scope))
+        ReminderEdits::remove(*modelContext_, reminder);
     saveAndRefresh();
 }
 
