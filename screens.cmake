@@ -8,6 +8,7 @@ qt_add_qml_module(nudgebox_screens
     SOURCES
         app/AppView.cpp app/AppView.h
         app/Symbols.cpp app/Symbols.h
+        charts/ChartView.cpp charts/ChartView.h
         charts/UpdatePieChartData.cpp charts/UpdatePieChartData.h
         sidebar/CategoryListModel.cpp sidebar/CategoryListModel.h
         sidebar/MainView.cpp sidebar/MainView.h

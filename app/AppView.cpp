@@ -1,5 +1,6 @@
 #include "AppView.h"
 
+#include "ChartView.h"
 #include "Localization.h"
 #include "MainView.h"
 #include "ReminderView.h"
@@ -17,6 +18,12 @@ AppView::AppView(ModelContext* context, ScenePhaseSource* scenePhase, UIUserInte
     mainView_ =
         new MainView(Binding(pieChartData_), Binding(selectedCategory_), sidebarFavorites_.get(),
                      sidebarReminders_.get(), scenePhase, device, this);
+    if (columnCount() == 3) {
+        chartReminders_ = std::make_unique<Query<Reminder>>(
+            context, SortDescriptor<Reminder>::forward(&Reminder::text));
+        chartView_ = new ChartView(Binding(pieChartData_), Binding(selectedCategory_),
+                                   chartReminders_.get(), device, this);
+    }
     reminderView_ = new ReminderView(Binding(pieChartData_), Binding(selectedCategory_),
                                      listReminders_.get(), scenePhase, device, this);
     connect(selectedCategory_.notifier(), &BindingNotifier::changed, this,

@@ -16,6 +16,7 @@
 #include <memory>
 #include <optional>
 
+class ChartView;
 class MainView;
 class ReminderView;
 class ModelContext;
@@ -27,11 +28,13 @@ class AppView : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("AppView is created by ContentView")
+    Q_MOC_INCLUDE("ChartView.h")
     Q_MOC_INCLUDE("MainView.h")
     Q_MOC_INCLUDE("ReminderView.h")
     Q_PROPERTY(int device READ deviceValue CONSTANT)
     Q_PROPERTY(int columnCount READ columnCount CONSTANT)
     Q_PROPERTY(MainView* mainView READ mainView CONSTANT)
+    Q_PROPERTY(ChartView* chartView READ chartView CONSTANT)
     Q_PROPERTY(ReminderView* reminderView READ reminderView CONSTANT)
     Q_PROPERTY(
         QString selectedCategory READ selectedCategoryRawValue NOTIFY selectedCategoryChanged)
@@ -50,6 +53,8 @@ public:
     int columnCount() const { return device == UIUserInterfaceIdiom::phone ? 2 : 3; }
 
     MainView* mainView() const { return mainView_; }
+    // The overview column; none on a phone, where the list screen shows it in a sheet.
+    ChartView* chartView() const { return chartView_; }
     ReminderView* reminderView() const { return reminderView_; }
     const std::optional<ReminderCategory>& selectedCategory() const {
         return selectedCategory_.value();
@@ -70,6 +75,8 @@ private:
     std::unique_ptr<Query<Favorite>> sidebarFavorites_;
     std::unique_ptr<Query<Reminder>> sidebarReminders_;
     std::unique_ptr<Query<Reminder>> listReminders_;
+    std::unique_ptr<Query<Reminder>> chartReminders_;
     MainView* mainView_;
+    ChartView* chartView_ = nullptr;
     ReminderView* reminderView_;
 };

@@ -16,17 +16,13 @@ SplitView {
         SplitView.minimumWidth: 220
     }
 
-    Pane {
+    Loader {
         objectName: "overviewColumn"
-        visible: frame.view.columnCount === 3
-        SplitView.preferredWidth: 340
-        SplitView.minimumWidth: visible ? 220 : 0
-        Label {
-            anchors.centerIn: parent
-            text: frame.view.noCategoryText
-            font.pixelSize: 17
-            color: palette.placeholderText
-        }
+        active: frame.view.chartView !== null
+        visible: active
+        SplitView.preferredWidth: 360
+        SplitView.minimumWidth: visible ? 240 : 0
+        sourceComponent: ChartView { view: frame.view.chartView }
     }
 
     ReminderView {

@@ -7,6 +7,7 @@
 
 Q_IMPORT_QML_PLUGIN(Nudgebox_ScreensPlugin)
 Q_IMPORT_QML_PLUGIN(NudgeboxPlugin)
+Q_IMPORT_QML_PLUGIN(Nudgebox_PlatformPlugin)
 
 int main(int argc, char* argv[]) {
     QGuiApplication application(argc, argv);

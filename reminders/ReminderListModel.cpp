@@ -18,23 +18,26 @@ QVariant ReminderListModel::data(const QModelIndex& index, int role) const {
         return row.shown;
     case OffsetRole:
         return index.row();
+    case CompletedRole:
+        return row.reminder->completed();
+    case SelectedRole:
+        return row.selected;
     default:
         return {};
     }
 }
 
 QHash<int, QByteArray> ReminderListModel::roleNames() const {
-    return {{TextRole, "reminderText"},
-            {IdTextRole, "idText"},
-            {ShownRole, "shown"},
-            {OffsetRole, "offset"}};
+    return {{TextRole, "reminderText"}, {IdTextRole, "idText"},       {ShownRole, "shown"},
+            {OffsetRole, "offset"},     {CompletedRole, "completed"}, {SelectedRole, "selected"}};
 }
 
 void ReminderListModel::setRows(QList<Row> rows) {
-    QList<std::tuple<Reminder*, QString, bool>> now;
+    QList<std::tuple<Reminder*, QString, bool, bool, bool>> now;
     now.reserve(rows.size());
     for (const Row& row : rows)
-        now.append({row.reminder.get(), row.reminder->text(), row.shown});
+        now.append({row.reminder.get(), row.reminder->text(), row.shown, row.reminder->completed(),
+                    row.selected});
     if (now == published_) {
         rows_ = std::move(rows);
         return;

@@ -7,16 +7,24 @@
 
 #include <memory>
 
-// One group of the reminder list: every reminder of the group in list order, with whether the
-// search shows it. Hidden rows stay in the model so a row's index is its offset in the group.
+// Rows of reminders for a list: each with whether the search shows it and whether it is
+// selected. Hidden rows stay in the model so a row's index is its offset in the list.
 class ReminderListModel : public QAbstractListModel {
     Q_OBJECT
 public:
     struct Row {
         std::shared_ptr<Reminder> reminder;
         bool shown = true;
+        bool selected = false;
     };
-    enum Role { TextRole = Qt::UserRole + 1, IdTextRole, ShownRole, OffsetRole };
+    enum Role {
+        TextRole = Qt::UserRole + 1,
+        IdTextRole,
+        ShownRole,
+        OffsetRole,
+        CompletedRole,
+        SelectedRole
+    };
 
     using QAbstractListModel::QAbstractListModel;
 
@@ -30,5 +38,5 @@ public:
 private:
     QList<Row> rows_;
     // What the rows showed when last published, to skip resets that change nothing.
-    QList<std::tuple<Reminder*, QString, bool>> published_;
+    QList<std::tuple<Reminder*, QString, bool, bool, bool>> published_;
 };

@@ -1,5 +1,6 @@
 #include "ReminderView.h"
 
+#include "ChartView.h"
 #include "CompletedReminders.h"
 #include "Console.h"
 #include "Localization.h"
@@ -88,8 +89,10 @@ void ReminderView::selectionChanged() {
     const auto before = std::exchange(previousSelection_, now);
     refreshLists();
     emit selectedCategoryChanged();
-    // From no selection the list comes on screen (onAppear runs); to none it goes away.
-    if (before && now && before != now) {
+    // From no selection the list comes on screen; to none it goes away and nothing runs.
+    if (!before && now)
+        onAppear();
+    else if (before && now && before != now) {
         WidgetCenter::shared().reloadAllTimelines();
         updatePieChartData();
     }
@@ -123,6 +126,14 @@ void ReminderView::setShowPieChartSheet(bool shown) {
     if (shown == showPieChartSheet_)
         return;
     showPieChartSheet_ = shown;
+    if (shown) {
+        sheetReminders_ = std::make_unique<Query<Reminder>>(
+            modelContext_, SortDescriptor<Reminder>::forward(&Reminder::text));
+        sheetChartView_ =
+            new ChartView(pieChartData_, selectedCategory_, sheetReminders_.get(), device, this);
+    } else if (sheetChartView_) {
+        sheetChartView_->deleteLater();
+    }
     emit showPieChartSheetChanged();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ChartView.h"
 #include "PieChartData.h"
 #include "Reminder.h"
 #include "ReminderCategory.h"
@@ -12,6 +13,7 @@
 #include "ui/State.h"
 
 #include <QObject>
+#include <QPointer>
 #include <QUrl>
 #include <QtQml/qqmlregistration.h>
 
@@ -34,6 +36,7 @@ class ReminderView : public QObject {
                    isCompletedExpandedChanged)
     Q_PROPERTY(bool showPieChartSheet READ showPieChartSheet WRITE setShowPieChartSheet NOTIFY
                    showPieChartSheetChanged)
+    Q_PROPERTY(ChartView* sheetChartView READ sheetChartView NOTIFY showPieChartSheetChanged)
     Q_PROPERTY(bool isEditing READ isEditing WRITE setIsEditing NOTIFY isEditingChanged)
     Q_PROPERTY(ReminderListModel* pendingRows READ pendingRows CONSTANT)
     Q_PROPERTY(ReminderListModel* completedRows READ completedRows CONSTANT)
@@ -74,6 +77,8 @@ public:
     bool isCompletedExpanded() const { return isCompletedExpanded_.value(); }
     void setIsCompletedExpanded(bool expanded) { isCompletedExpanded_.setValue(expanded); }
     bool showPieChartSheet() const { return showPieChartSheet_; }
+    // The overview shown in the sheet: made anew each time the sheet opens.
+    ChartView* sheetChartView() const { return sheetChartView_; }
     void setShowPieChartSheet(bool shown);
     bool isEditing() const { return isEditing_; }
     void setIsEditing(bool editing);
@@ -152,6 +157,8 @@ private:
     bool isTextFieldFocused_ = false;
     bool showPieChartSheet_ = false;
     bool isEditing_ = false;
+    std::unique_ptr<Query<Reminder>> sheetReminders_;
+    QPointer<ChartView> sheetChartView_;
     ReminderListModel pendingRows_;
     ReminderListModel completedRows_;
     bool refreshQueued_ = false;

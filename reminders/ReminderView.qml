@@ -1,13 +1,12 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
-import Nudgebox.Screens
+import Nudgebox.Screens as Screens
 
 // Draws the reminder list; what it shows, offers and does is the view's.
 Pane {
     id: root
     required property var view
-    property var chartComponent: null
     padding: 0
 
     Label {
@@ -112,13 +111,13 @@ Pane {
             ToolButton {
                 objectName: "chartButton"
                 visible: root.view.showsChartButton
-                text: Symbols.glyph("chart.pie")
+                text: Screens.Symbols.glyph("chart.pie")
                 onClicked: root.view.showPieChartSheet = true
             }
             ToolButton {
                 id: infoButton
                 objectName: "infoButton"
-                text: Symbols.glyph("info.circle")
+                text: Screens.Symbols.glyph("info.circle")
                 onClicked: root.openMenu(root.view.informationMenuEntries(), false, -1)
             }
         }
@@ -157,7 +156,7 @@ Pane {
                     }
                     Button {
                         objectName: "pasteButton"
-                        text: Symbols.glyph("doc.on.clipboard")
+                        text: Screens.Symbols.glyph("doc.on.clipboard")
                               + (root.view.pasteShowsTitle ? " " + root.view.titles["Paste"] : "")
                         onClicked: root.view.pasteFromPasteboard()
                     }
@@ -202,7 +201,8 @@ Pane {
             Loader {
                 Layout.fillWidth: true
                 Layout.fillHeight: true
-                sourceComponent: root.chartComponent
+                active: root.view.sheetChartView !== null
+                sourceComponent: ChartView { view: root.view.sheetChartView }
             }
         }
     }

@@ -74,8 +74,8 @@ class RemindersTest : public QObject {
 
 private slots:
     void init() {
-        fixture_.reset();
         view_.reset();
+        fixture_.reset();
         selected_.setValue(std::nullopt);
         slices_.setValue({});
         reminders_ = std::make_unique<Query<Reminder>>(

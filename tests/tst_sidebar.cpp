@@ -63,8 +63,8 @@ class SidebarTest : public QObject {
 
 private slots:
     void init() {
-        fixture_.reset();
         view_.reset();
+        fixture_.reset();
         selected_.setValue(std::nullopt);
         slices_.setValue({});
         favorites_ = std::make_unique<Query<Favorite>>(fixture_.context());

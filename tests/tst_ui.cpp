@@ -1,15 +1,21 @@
 // Loads the application's QML offscreen and uses it as a person would: by clicking.
 #include "AppView.h"
+#include "ChartView.h"
 #include "MainView.h"
+#include "RingChart.h"
 #include "ScreenFixture.h"
 
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
+#include <QQuickItemGrabResult>
 #include <QQuickWindow>
 #include <QtQml/QQmlExtensionPlugin>
+#include <cmath>
+#include <numbers>
 
 Q_IMPORT_QML_PLUGIN(Nudgebox_ScreensPlugin)
 Q_IMPORT_QML_PLUGIN(NudgeboxPlugin)
+Q_IMPORT_QML_PLUGIN(Nudgebox_PlatformPlugin)
 
 class UiTest : public QObject {
     Q_OBJECT
@@ -112,6 +118,67 @@ private slots:
         click(window, find(window, "listSearch"));
         QTest::qWait(50);
         QCOMPARE(fixture_.context()->fetch<Reminder>().size(), 1);
+    }
+
+    void sectorsTakeColoursByFirstAppearance() {
+        const QList<QColor> range{Qt::cyan, Qt::blue};
+        auto sectors = RingChart::sectors({{1, "Completed"}, {2, "Still pending"}}, range);
+        QCOMPARE(sectors.size(), 2);
+        QCOMPARE(sectors[0].startDegrees, 0.0);
+        QCOMPARE(sectors[0].spanDegrees, 120.0);
+        QCOMPARE(sectors[1].spanDegrees, 240.0);
+        QCOMPARE(sectors[0].color, QColor(Qt::cyan));
+        sectors = RingChart::sectors({{0, "Completed"}, {2, "Still pending"}}, range);
+        QCOMPARE(sectors.size(), 1); // an empty slice draws nothing but keeps its colour
+        QCOMPARE(sectors[0].color, QColor(Qt::blue));
+        QVERIFY(RingChart::sectors({{0, "a"}, {0, "b"}}, range).isEmpty());
+    }
+
+    void theOverviewDrawsTheRingForOneOfThree() {
+        fixture_.add("Pets", "a", true);
+        fixture_.add("Pets", "b");
+        fixture_.add("Pets", "c");
+        fixture_.save();
+        ScenePhaseSource phase;
+        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::pad);
+        QQmlApplicationEngine engine;
+        engine.setInitialProperties({{"appView", QVariant::fromValue(&appView)}});
+        engine.load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
+        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QQuickItem* row = nullptr;
+        QTRY_VERIFY((row = find(window, "row:Pets")) != nullptr);
+        click(window, row);
+        QQuickItem* ring = nullptr;
+        QTRY_VERIFY((ring = find(window, "ring")) != nullptr && ring->isVisible() &&
+                    ring->width() > 100);
+        QTRY_COMPARE(find(window, "centrePercentage")->property("text").toString(),
+                     QStringLiteral("33%"));
+        QTest::qWait(100);
+        const QImage shot = window->grabWindow();
+        const QPointF centre = ring->mapToScene(QPointF(ring->width() / 2, ring->height() / 2));
+        const double radius = ring->width() / 2 * 0.9; // in the middle of the ring's band
+        auto at = [&](double degrees) {
+            const double a = (degrees - 90) * std::numbers::pi / 180;
+            const QPoint p(int(centre.x() + radius * std::cos(a)),
+                           int(centre.y() + radius * std::sin(a)));
+            return shot.pixelColor(p * shot.devicePixelRatio());
+        };
+        const QString png = QStringLiteral(QT_TESTCASE_BUILDDIR "/ring-1-of-3.png");
+        shot.copy(QRectF(ring->mapToScene(QPointF(0, 0)), ring->size()).toRect()).save(png);
+        qInfo("ring drawn to %s", qPrintable(png));
+        // Completed: the first third clockwise from twelve, full cyan.
+        QCOMPARE(at(60), QColor(Qt::cyan));
+        // Pending: the rest, cyan at 30 % over the pane's background.
+        const QColor pending = at(240);
+        const QColor background =
+            shot.pixelColor((centre + QPointF(0, ring->height() / 2 + 4)).toPoint());
+        QVERIFY2(std::abs(pending.red() - 0.7 * background.red()) <= 3 &&
+                     std::abs(pending.green() - (0.3 * 255 + 0.7 * background.green())) <= 3,
+                 qPrintable(pending.name() + " over " + background.name()));
+        // The hole is background.
+        QCOMPARE(shot.pixelColor(QPoint(int(centre.x()), int(centre.y() + ring->width() * 0.3))),
+                 background);
     }
 
     void aPhoneHasNoOverviewColumn() {

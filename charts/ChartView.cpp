@@ -1,0 +1,236 @@
+#include "ChartView.h"
+
+#include "Localization.h"
+#include "ReminderEdits.h"
+#include "SaveStep.h"
+#include "TextRules.h"
+#include "UIPasteboard.h"
+#include "UpdatePieChartData.h"
+
+#include <QColor>
+#include <QVariantMap>
+
+namespace {
+namespace Action {
+const QString copy = QStringLiteral("copyToClipboard");
+const QString toggle = QStringLiteral("toggleCompletion");
+const QString remove = QStringLiteral("deleteReminder");
+} // namespace Action
+} // namespace
+
+ChartView::ChartView(Binding<PieChartSlices> pieChartData,
+                     Binding<std::optional<ReminderCategory>> selectedCategory,
+                     Query<Reminder>* reminders, UIUserInterfaceIdiom device, QObject* parent)
+    : QObject(parent)
+    , device(device)
+    , pieChartData_(pieChartData)
+    , selectedCategory_(selectedCategory)
+    , reminders_(reminders)
+    , modelContext_(reminders->modelContext())
+    , filterByCompletedStatus_(SettingsKeys::filterByCompletedStatus, [this] { refresh(); }) {
+    connect(reminders_, &QueryBase::resultsChanged, this, &ChartView::scheduleRefresh);
+    connect(selectedCategory_.notifier(), &BindingNotifier::changed, this, &ChartView::refresh);
+    connect(pieChartData_.notifier(), &BindingNotifier::changed, this, &ChartView::slicesChanged);
+    refresh();
+}
+
+ChartView::ScreenState ChartView::screenState() const {
+    if (!selectedCategory_.value())
+        return ScreenState::noCategory;
+    return categoryReminders().isEmpty() ? ScreenState::noReminders : ScreenState::chart;
+}
+
+void ChartView::setSearchText(const QString& text) {
+    if (text == searchText_)
+        return;
+    searchText_ = text;
+    refresh();
+}
+
+void ChartView::setIsEditing(bool editing) {
+    if (editing == isEditing_)
+        return;
+    isEditing_ = editing;
+    emit changed();
+}
+
+void ChartView::setMultiSelection(QSet<QUuid> selection) {
+    multiSelection_ = std::move(selection);
+    refresh();
+}
+
+void ChartView::toggleSelected(int offset) {
+    if (offset < 0 || offset >= rows_.rows().size())
+        return;
+    const QUuid id = rows_.rows()[offset].reminder->id();
+    if (!multiSelection_.remove(id))
+        multiSelection_.insert(id);
+    refresh();
+}
+
+QList<std::shared_ptr<Reminder>> ChartView::categoryReminders() const {
+    QList<std::shared_ptr<Reminder>> result;
+    const auto& selected = selectedCategory_.value();
+    if (!selected)
+        return result;
+    const QString raw = selected->rawValue();
+    for (const auto& reminder : reminders_->results())
+        if (reminder->category() == raw)
+            result.append(reminder);
+    return result;
+}
+
+QList<std::shared_ptr<Reminder>> ChartView::shownRows() const {
+    QList<std::shared_ptr<Reminder>> result;
+    const qint64 filter = filterByCompletedStatus();
+    for (const auto& reminder : categoryReminders()) {
+        const bool status =
+            (filter == 0 && reminder->completed()) || (filter == 1 && !reminder->completed());
+        if (status && TextRules::matchesSearch(reminder->text(), searchText_))
+            result.append(reminder);
+    }
+    return result;
+}
+
+QVariantList ChartView::chartSlices() const {
+    QVariantList slices;
+    for (const PieChartData& slice : pieChartData_.value())
+        slices.append(
+            QVariantMap{{QStringLiteral("amount"), slice.amount},
+                        {QStringLiteral("label"), ReminderStatusValues::shownName(slice.type)}});
+    return slices;
+}
+
+QVariantList ChartView::chartColors() const {
+    QColor translucent(Qt::cyan);
+    translucent.setAlphaF(0.3f);
+    return {QColor(Qt::cyan), translucent};
+}
+
+QString ChartView::centreName() const {
+    const auto& selected = selectedCategory_.value();
+    return selected ? selected->shownName() : QString();
+}
+
+QString ChartView::centrePercentage() const {
+    const auto reminders = categoryReminders();
+    if (reminders.isEmpty())
+        return {};
+    const auto done = std::count_if(reminders.begin(), reminders.end(),
+                                    [](const auto& r) { return r->completed(); });
+    return TextRules::percentageText(done, reminders.size());
+}
+
+bool ChartView::showsSeparators() const {
+    return device == UIUserInterfaceIdiom::phone && filterByCompletedStatus() == 1;
+}
+
+QVariantMap ChartView::titles() const {
+    QVariantMap titles;
+    for (const char* key :
+         {"No category selected", "No reminders", "Completed", "Still pending", "Edit", "Done"})
+        titles.insert(QString::fromUtf8(key), NSLocalizedString(QString::fromUtf8(key)));
+    return titles;
+}
+
+void ChartView::scheduleRefresh() {
+    if (refreshQueued_)
+        return;
+    refreshQueued_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            refreshQueued_ = false;
+            refresh();
+        },
+        Qt::QueuedConnection);
+}
+
+void ChartView::refresh() {
+    QList<ReminderListModel::Row> rows;
+    for (const auto& reminder : shownRows())
+        rows.append({reminder, true, multiSelection_.contains(reminder->id())});
+    rows_.setRows(std::move(rows));
+    emit changed();
+}
+
+QList<MenuEntry> ChartView::rowMenu(const Reminder& reminder) const {
+    QList<MenuEntry> menu{MenuEntry::localized(Action::copy, QStringLiteral("Copy to clipboard"),
+                                               QStringLiteral("doc.on.clipboard"))};
+    if (!reminder.completed())
+        menu.append(MenuEntry::localized(Action::toggle, QStringLiteral("Mark as completed"),
+                                         QStringLiteral("checkmark.circle")));
+    menu.append(MenuEntry::localized(Action::remove, QStringLiteral("Delete reminder"),
+                                     QStringLiteral("trash"), true));
+    return menu;
+}
+
+QVariantList ChartView::rowMenuFor(int offset) const {
+    if (offset < 0 || offset >= rows_.rows().size())
+        return {};
+    return toVariantList(rowMenu(*rows_.rows()[offset].reminder));
+}
+
+void ChartView::perform(const QString& action, int offset) {
+    if (offset < 0 || offset >= rows_.rows().size())
+        return;
+    const auto reminder = rows_.rows()[offset].reminder;
+    if (action == Action::copy)
+        copyToClipboard(reminder);
+    else if (action == Action::toggle)
+        toggleCompletion(reminder);
+    else if (action == Action::remove)
+        deleteReminder(reminder);
+    refresh();
+}
+
+bool ChartView::save() {
+    if (!saveStep(*modelContext_))
+        return false;
+    updatePieChartData();
+    return true;
+}
+
+void ChartView::toggleCompletion(const std::shared_ptr<Reminder>& reminder) {
+    ReminderEdits::flipCompletion(*reminder);
+    save();
+}
+
+void ChartView::copyToClipboard(const std::shared_ptr<Reminder>& reminder) {
+    UIPasteboard::setString(reminder->text());
+}
+
+void ChartView::deleteReminder(const std::shared_ptr<Reminder>& reminder) {
+    ReminderEdits::removeAllWithId(*modelContext_, reminders_->results(), reminder->id());
+    save();
+}
+
+void ChartView::applyToSelection(const std::function<void(const QUuid&)>& action) {
+    // The selection is left as it is: ids of deleted reminders stay selected.
+    for (const QUuid& id : multiSelection_)
+        action(id);
+    save();
+    refresh();
+}
+
+void ChartView::deleteById(const QUuid& id) {
+    ReminderEdits::removeAllWithId(*modelContext_, reminders_->results(), id);
+}
+
+void ChartView::completeById(const QUuid& id) {
+    for (const auto& reminder : reminders_->results())
+        if (reminder->id() == id)
+            ReminderEdits::complete(*reminder);
+}
+
+void ChartView::deleteSelection() {
+    applyToSelection([this](const QUuid& id) { deleteById(id); });
+}
+
+void ChartView::completeSelection() {
+    applyToSelection([this](const QUuid& id) { completeById(id); });
+}
+
+void ChartView::updatePieChartData() {
+    ::updatePieChartData(selectedCategory_.value(), reminders_->results(), pieChartData_);
+}

@@ -1,0 +1,112 @@
+#pragma once
+
+#include "PieChartData.h"
+#include "Reminder.h"
+#include "ReminderCategory.h"
+#include "ReminderListModel.h"
+#include "SettingsKeys.h"
+#include "UIDevice.h"
+#include "store/Query.h"
+#include "ui/MenuEntry.h"
+#include "ui/State.h"
+
+#include <QObject>
+#include <QSet>
+#include <QUuid>
+#include <QtQml/qqmlregistration.h>
+
+#include <optional>
+
+// The overview of the selected category: the completion ring with the category's name and
+// percentage, the status switch, and the filtered list with its selection and bulk actions.
+class ChartView : public QObject {
+    Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("ChartView is created by AppView and ReminderView")
+    Q_PROPERTY(int screenState READ screenStateValue NOTIFY changed)
+    Q_PROPERTY(qint64 filterByCompletedStatus READ filterByCompletedStatus WRITE
+                   setFilterByCompletedStatus NOTIFY changed)
+    Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY changed)
+    Q_PROPERTY(bool isEditing READ isEditing WRITE setIsEditing NOTIFY changed)
+    Q_PROPERTY(ReminderListModel* rows READ rows CONSTANT)
+    Q_PROPERTY(QVariantList chartSlices READ chartSlices NOTIFY slicesChanged)
+    Q_PROPERTY(QVariantList chartColors READ chartColors CONSTANT)
+    Q_PROPERTY(QString centreName READ centreName NOTIFY changed)
+    Q_PROPERTY(QString centrePercentage READ centrePercentage NOTIFY changed)
+    Q_PROPERTY(bool showsBulkDelete READ showsBulkDelete NOTIFY changed)
+    Q_PROPERTY(bool showsBulkComplete READ showsBulkComplete NOTIFY changed)
+    Q_PROPERTY(bool showsEditButton READ showsEditButton NOTIFY changed)
+    Q_PROPERTY(bool showsSeparators READ showsSeparators NOTIFY changed)
+    Q_PROPERTY(QVariantMap titles READ titles CONSTANT)
+
+public:
+    enum class ScreenState { noCategory, noReminders, chart };
+
+    ChartView(Binding<PieChartSlices> pieChartData,
+              Binding<std::optional<ReminderCategory>> selectedCategory, Query<Reminder>* reminders,
+              UIUserInterfaceIdiom device, QObject* parent = nullptr);
+
+    const UIUserInterfaceIdiom device;
+
+    ScreenState screenState() const;
+    int screenStateValue() const { return int(screenState()); }
+    qint64 filterByCompletedStatus() const { return filterByCompletedStatus_.value(); }
+    void setFilterByCompletedStatus(qint64 value) { filterByCompletedStatus_.setValue(value); }
+    QString searchText() const { return searchText_; }
+    void setSearchText(const QString& text);
+    bool isEditing() const { return isEditing_; }
+    void setIsEditing(bool editing);
+    const QSet<QUuid>& multiSelection() const { return multiSelection_; }
+    void setMultiSelection(QSet<QUuid> selection);
+    Q_INVOKABLE void toggleSelected(int offset);
+
+    // The selected category's reminders in query (text) order; the filters do not apply.
+    QList<std::shared_ptr<Reminder>> categoryReminders() const;
+    // The category reminders passing the search and the status switch.
+    QList<std::shared_ptr<Reminder>> shownRows() const;
+    ReminderListModel* rows() { return &rows_; }
+    QVariantList chartSlices() const;
+    QVariantList chartColors() const;
+    QString centreName() const;
+    // From the records, not the slices; empty when the category has no reminders.
+    QString centrePercentage() const;
+    bool showsBulkDelete() const { return !multiSelection_.isEmpty(); }
+    bool showsBulkComplete() const { return showsBulkDelete() && filterByCompletedStatus() == 1; }
+    bool showsEditButton() const { return !categoryReminders().isEmpty(); }
+    bool showsSeparators() const;
+    QVariantMap titles() const;
+
+    QList<MenuEntry> rowMenu(const Reminder& reminder) const;
+    Q_INVOKABLE QVariantList rowMenuFor(int offset) const;
+    Q_INVOKABLE void perform(const QString& action, int offset);
+    Q_INVOKABLE void deleteSelection();
+    Q_INVOKABLE void completeSelection();
+
+    void toggleCompletion(const std::shared_ptr<Reminder>& reminder);
+    void copyToClipboard(const std::shared_ptr<Reminder>& reminder);
+    void deleteReminder(const std::shared_ptr<Reminder>& reminder);
+    void applyToSelection(const std::function<void(const QUuid&)>& action);
+    void deleteById(const QUuid& id);
+    void completeById(const QUuid& id);
+    void updatePieChartData();
+
+signals:
+    void changed();
+    void slicesChanged();
+
+private:
+    void scheduleRefresh();
+    void refresh();
+    bool save();
+
+    Binding<PieChartSlices> pieChartData_;
+    Binding<std::optional<ReminderCategory>> selectedCategory_;
+    Query<Reminder>* reminders_;
+    ModelContext* modelContext_;
+    AppStorage<qint64> filterByCompletedStatus_;
+    QSet<QUuid> multiSelection_;
+    QString searchText_;
+    bool isEditing_ = false;
+    ReminderListModel rows_;
+    bool refreshQueued_ = false;
+};
