@@ -7,7 +7,6 @@
 #include "UIPasteboard.h"
 #include "UpdatePieChartData.h"
 
-#include <QColor>
 #include <QVariantMap>
 
 namespace {
@@ -93,18 +92,11 @@ QList<std::shared_ptr<Reminder>> ChartView::shownRows() const {
 }
 
 QVariantList ChartView::chartSlices() const {
-    QVariantList slices;
-    for (const PieChartData& slice : pieChartData_.value())
-        slices.append(
-            QVariantMap{{QStringLiteral("amount"), slice.amount},
-                        {QStringLiteral("label"), ReminderStatusValues::shownName(slice.type)}});
-    return slices;
+    return chartSlicesForDrawing(pieChartData_.value());
 }
 
 QVariantList ChartView::chartColors() const {
-    QColor translucent(Qt::cyan);
-    translucent.setAlphaF(0.3f);
-    return {QColor(Qt::cyan), translucent};
+    return completionChartColors();
 }
 
 QString ChartView::centreName() const {

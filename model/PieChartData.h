@@ -3,6 +3,7 @@
 #include "ReminderStatus.h"
 
 #include <QList>
+#include <QVariantList>
 
 // One slice of a completion chart: a plain count held as a double.
 struct PieChartData {
@@ -13,3 +14,9 @@ struct PieChartData {
 };
 
 using PieChartSlices = QList<PieChartData>;
+
+// What a ring chart draws from slices: each slice as {amount, label}, the label being the
+// status's shown name, which also picks the colour in order of first appearance.
+QVariantList chartSlicesForDrawing(const PieChartSlices& slices);
+// The colour range of completion charts: cyan, then cyan at 30 % opacity.
+QVariantList completionChartColors();

@@ -46,7 +46,7 @@ cleanup() {
 }
 trap cleanup EXIT
 if [ "$SESSION_DESKTOP" = 1 ]; then
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp >/dev/null 2>&1 3>"$XDG_RUNTIME_DIR/display" &
+    Xvfb -displayfd 3 -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 3>"$XDG_RUNTIME_DIR/display" &
     pids+=($!)
     for _ in $(seq 100); do [ -s "$XDG_RUNTIME_DIR/display" ] && break; sleep 0.1; done
     export DISPLAY=:$(head -n1 "$XDG_RUNTIME_DIR/display")

@@ -1,0 +1,126 @@
+#include "App_Widget.h"
+#include "App_WidgetEntryView.h"
+#include "Provider.h"
+#include "SaveReminderId.h"
+#include "ScreenFixture.h"
+
+class WidgetTest : public QObject {
+    Q_OBJECT
+    ScreenFixture fixture_;
+
+    std::unique_ptr<App_WidgetEntryView> draw(WidgetFamily family) {
+        return std::make_unique<App_WidgetEntryView>(family, fixture_.context());
+    }
+    void handOver(const QStringList& ids) {
+        UserDefaults shared(AppGroup::identifier());
+        writeSetting(shared, SettingsKeys::completedReminders, ids);
+    }
+
+private slots:
+    void init() { fixture_.reset(); }
+
+    void timelinesAreFiveHourlyEntries() {
+        const QDateTime now = QDateTime::currentDateTime();
+        const auto timeline = Provider::timelineFrom(now);
+        QCOMPARE(timeline.entries.size(), 5);
+        QCOMPARE(timeline.policy, TimelineReloadPolicy::atEnd);
+        QCOMPARE(timeline.entries.first().date, now);
+        for (int i = 1; i < 5; ++i)
+            QCOMPARE(timeline.entries[i - 1].date.secsTo(timeline.entries[i].date), 3600);
+        Provider provider;
+        QCOMPARE(provider.placeholder().emoji, QStringLiteral("\U0001F600"));
+        QCOMPARE(provider.placeholder().emoji.toUtf8().size(), 4);
+        std::optional<SimpleEntry> snapshot;
+        provider.getSnapshot([&](SimpleEntry e) { snapshot = e; });
+        QVERIFY(snapshot); // called at once
+        QCOMPARE(snapshot->emoji, Provider::emoji());
+        for (const auto& entry : timeline.entries)
+            QCOMPARE(entry.emoji, Provider::emoji());
+        App_Widget widget;
+        QList<QDateTime> dates;
+        widget.timeline([&](QList<QDateTime> d, TimelineReloadPolicy) { dates = d; });
+        QCOMPARE(dates.size(), 5);
+        QCOMPARE(widget.kind(), QStringLiteral("App_Widget"));
+        QCOMPARE(widget.supportedFamilies(),
+                 (QList<WidgetFamily>{WidgetFamily::systemSmall, WidgetFamily::systemLarge}));
+    }
+
+    void smallFamilyRingAndPercentage() {
+        QCOMPARE(draw(WidgetFamily::systemSmall)->smallState(),
+                 App_WidgetEntryView::SmallState::noReminders);
+        auto a = fixture_.add("Pets", "a", true);
+        QCOMPARE(draw(WidgetFamily::systemSmall)->smallState(),
+                 App_WidgetEntryView::SmallState::noPending);
+        auto b = fixture_.add("Pets", "b");
+        fixture_.add("Work", "c");
+        auto view = draw(WidgetFamily::systemSmall);
+        QCOMPARE(view->smallState(), App_WidgetEntryView::SmallState::chart);
+        QVERIFY(view->pieChartData().isEmpty()); // filled when the stack comes on screen
+        view->onAppear();
+        QCOMPARE(view->pieChartData(), (PieChartSlices{{1.0, ReminderStatus::completed},
+                                                       {2.0, ReminderStatus::pending}}));
+        QCOMPARE(view->percentageText(), QStringLiteral("33%"));
+        // Handed over but not yet applied: still pending for the small chart.
+        handOver({b->idText()});
+        QCOMPARE(draw(WidgetFamily::systemSmall)->percentageText(), QStringLiteral("33%"));
+        b->setCompleted(true);
+        QCOMPARE(draw(WidgetFamily::systemSmall)->percentageText(), QStringLiteral("66%"));
+        Q_UNUSED(a);
+    }
+
+    void largeFamilyListsTheLastEightPending() {
+        QVERIFY(draw(WidgetFamily::systemLarge)->rows().isEmpty());
+        QList<std::shared_ptr<Reminder>> pending;
+        for (int i = 0; i < 12; ++i)
+            pending << fixture_.add(i % 2 ? "American football" : "Nowhere", QString::number(i));
+        fixture_.add("Pets", "done", true);
+        auto rows = draw(WidgetFamily::systemLarge)->rows();
+        QCOMPARE(rows.size(), 8);
+        QCOMPARE(rows.first().text, QStringLiteral("4"));
+        QCOMPARE(rows.last().text, QStringLiteral("11"));
+        QCOMPARE(rows.last().iconName, QStringLiteral("football.fill"));
+        QCOMPARE(rows.first().iconName, QString());
+        // Handed-over ones leave the list before the application applies them.
+        handOver({pending[11]->idText(), pending[10]->idText()});
+        rows = draw(WidgetFamily::systemLarge)->rows();
+        QCOMPARE(rows.size(), 8);
+        QCOMPARE(rows.first().text, QStringLiteral("2"));
+        QCOMPARE(rows.last().text, QStringLiteral("9"));
+        QVERIFY(!pending[11]->completed());
+    }
+
+    void iconsMatchInAnyLetterCase() {
+        QCOMPARE(App_WidgetEntryView::iconNameFor("American football"),
+                 QStringLiteral("football.fill"));
+        QCOMPARE(App_WidgetEntryView::iconNameFor("american FOOTBALL"),
+                 QStringLiteral("football.fill"));
+        QCOMPARE(App_WidgetEntryView::iconNameFor("football"), QString());
+        QCOMPARE(App_WidgetEntryView::iconNameFor(""), QString());
+    }
+
+    void theIntentAppendsAndReloads() {
+        auto reminder = fixture_.add("Pets", "tap me");
+        fixture_.save();
+        UserDefaults shared(AppGroup::identifier());
+        fixture_.takeReloads();
+        SaveReminderId().run();
+        QVERIFY(!shared.value("completedReminders").isValid()); // unchanged: not even written
+        QCOMPARE(fixture_.takeReloads(), 0);
+
+        bool done = false;
+        SaveReminderId(reminder->idText()).perform([&] { done = true; });
+        QVERIFY(!done); // asynchronous
+        QTRY_VERIFY(done);
+        SaveReminderId(reminder->idText()).run();
+        SaveReminderId("NO-SUCH-REMINDER").run();
+        QCOMPARE(readSetting(shared, SettingsKeys::completedReminders),
+                 (QStringList{reminder->idText(), reminder->idText(), "NO-SUCH-REMINDER"}));
+        QVERIFY(fixture_.takeReloads() >= 1);
+        QVERIFY(!reminder->completed());
+        QVERIFY(!fixture_.context()->hasChanges());
+        QCOMPARE(SaveReminderId::title(), QStringLiteral("Complete a task"));
+    }
+};
+
+QTEST_MAIN(WidgetTest)
+#include "tst_widget.moc"

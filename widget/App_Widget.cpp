@@ -1,0 +1,56 @@
+#include "App_Widget.h"
+
+#include "App_WidgetEntryView.h"
+#include "Localization.h"
+#include "NudgeboxStore.h"
+#include "store/ModelContext.h"
+
+#include <QtDebug>
+
+App_Widget::App_Widget(QObject* parent)
+    : WidgetConfiguration(parent) {}
+
+App_Widget::~App_Widget() = default;
+
+QString App_Widget::widgetDescription() const {
+    return NSLocalizedString(QStringLiteral("Keep track of all your pending tasks."));
+}
+
+QList<WidgetFamily> App_Widget::supportedFamilies() const {
+    return {WidgetFamily::systemSmall, WidgetFamily::systemLarge};
+}
+
+void App_Widget::timeline(std::function<void(QList<QDateTime>, TimelineReloadPolicy)> done) {
+    provider_.getTimeline([&done](const Timeline<SimpleEntry>& timeline) {
+        QList<QDateTime> dates;
+        for (const SimpleEntry& entry : timeline.entries)
+            dates.append(entry.date);
+        done(dates, timeline.policy);
+    });
+}
+
+ModelContext* App_Widget::currentContext() {
+    if (!container_ && !openFailed_) {
+        ModelConfiguration configuration;
+        // The widget never writes the store; nothing for autosave to do.
+        configuration.autosaveEnabled = false;
+        QString error;
+        container_ = NudgeboxStore::open(configuration, &error);
+        if (!container_) {
+            openFailed_ = true;
+            qWarning().noquote() << "Glance:" << error;
+        }
+    }
+    if (!container_)
+        return nullptr;
+    container_->mainContext()->refreshFromStore();
+    return container_->mainContext();
+}
+
+QObject* App_Widget::makeEntryView(WidgetFamily family, QObject* parent) {
+    return new App_WidgetEntryView(family, currentContext(), parent);
+}
+
+QUrl App_Widget::entryViewSource() const {
+    return QUrl(QStringLiteral("qrc:/Glance/App_WidgetEntryView.qml"));
+}

@@ -1,0 +1,32 @@
+#pragma once
+
+#include "Provider.h"
+#include "store/ModelContainer.h"
+#include "widgets/WidgetKit.h"
+
+#include <memory>
+
+// The one widget of Glance: static configuration, kind "App_Widget", small and large.
+class App_Widget : public WidgetConfiguration {
+    Q_OBJECT
+public:
+    static QString kindName() { return QStringLiteral("App_Widget"); }
+
+    explicit App_Widget(QObject* parent = nullptr);
+    ~App_Widget() override;
+
+    QString kind() const override { return kindName(); }
+    QString configurationDisplayName() const override { return QStringLiteral("Nudgebox"); }
+    QString widgetDescription() const override;
+    QList<WidgetFamily> supportedFamilies() const override;
+    void timeline(std::function<void(QList<QDateTime>, TimelineReloadPolicy)> done) override;
+    QObject* makeEntryView(WidgetFamily family, QObject* parent) override;
+    QUrl entryViewSource() const override;
+
+private:
+    ModelContext* currentContext();
+
+    Provider provider_;
+    std::unique_ptr<ModelContainer> container_;
+    bool openFailed_ = false;
+};

@@ -1,0 +1,67 @@
+#pragma once
+
+#include "PieChartData.h"
+#include "Reminder.h"
+#include "widgets/WidgetKit.h"
+
+#include <QObject>
+#include <QStringList>
+#include <QVariantList>
+#include <QVariantMap>
+
+#include <memory>
+
+class ModelContext;
+
+// What one drawing of the widget shows, read from the store and the shared suite when the
+// view is made: the ring of all reminders (small) or the last eight pending ones (large).
+class App_WidgetEntryView : public QObject {
+    Q_OBJECT
+    Q_PROPERTY(int widgetFamily READ widgetFamilyValue CONSTANT)
+    Q_PROPERTY(int smallState READ smallStateValue CONSTANT)
+    Q_PROPERTY(QVariantList pieChartData READ pieChartDataVariant NOTIFY pieChartDataChanged)
+    Q_PROPERTY(QVariantList chartColors READ chartColors CONSTANT)
+    Q_PROPERTY(QString percentageText READ percentageText CONSTANT)
+    Q_PROPERTY(QVariantList rows READ rowsVariant CONSTANT)
+    Q_PROPERTY(QVariantMap texts READ texts CONSTANT)
+
+public:
+    enum class SmallState { noReminders, noPending, chart };
+    struct Row {
+        QString idText;
+        QString text;
+        QString iconName;
+    };
+
+    App_WidgetEntryView(WidgetFamily family, ModelContext* context, QObject* parent = nullptr);
+
+    const WidgetFamily widgetFamily;
+    int widgetFamilyValue() const { return int(widgetFamily); }
+
+    SmallState smallState() const;
+    int smallStateValue() const { return int(smallState()); }
+    // 100 × completed ÷ all, truncated; by the store's flags only.
+    QString percentageText() const;
+    // Pending and not yet handed over, in store order: the last eight.
+    QList<Row> rows() const;
+    const PieChartSlices& pieChartData() const { return pieChartData_; }
+    QVariantList pieChartDataVariant() const;
+    QVariantList chartColors() const;
+    QVariantMap texts() const;
+    QVariantList rowsVariant() const;
+    // The icon of the category whose raw value matches the stored text in any letter case.
+    static QString iconNameFor(const QString& storedCategory);
+
+    // Each time the small stack comes on screen.
+    Q_INVOKABLE void onAppear();
+    // A row's button: runs the intent with the row's id text.
+    Q_INVOKABLE void tap(const QString& idText);
+
+signals:
+    void pieChartDataChanged();
+
+private:
+    QList<std::shared_ptr<Reminder>> reminders_;
+    QStringList completedReminders_;
+    PieChartSlices pieChartData_;
+};

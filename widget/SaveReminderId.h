@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+
+#include <functional>
+#include <optional>
+
+// "Complete a task": the action behind each row of the large widget. Records the reminder's
+// id text in the shared hand-over list and asks for a reload; it never touches the store.
+class SaveReminderId {
+public:
+    static QString title() { return QStringLiteral("Complete a task"); }
+    static QString parameterTitle() { return QStringLiteral("Reminder"); }
+
+    SaveReminderId() = default;
+    explicit SaveReminderId(QString reminderId)
+        : reminderId(std::move(reminderId)) {}
+
+    std::optional<QString> reminderId;
+
+    // Runs later on the widget process's event loop, then calls done; cannot fail.
+    void perform(std::function<void()> done = {}) const;
+    // The steps perform() runs.
+    void run() const;
+};
