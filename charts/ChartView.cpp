@@ -27,7 +27,7 @@ ChartView::ChartView(Binding<PieChartSlices> pieChartData,
     , reminders_(reminders)
     , modelContext_(reminders->modelContext())
     , filterByCompletedStatus_(SettingsKeys::filterByCompletedStatus, [this] { refresh(); }) {
-    connect(reminders_, &QueryBase::resultsChanged, this, &ChartView::scheduleRefresh);
+    connect(reminders_, &QueryBase::resultsChanged, this, [this] { refresh_.schedule(); });
     connect(selectedCategory_.notifier(), &BindingNotifier::changed, this, &ChartView::refresh);
     connect(pieChartData_.notifier(), &BindingNotifier::changed, this, &ChartView::slicesChanged);
     refresh();
@@ -123,19 +123,6 @@ QVariantMap ChartView::titles() const {
          {"No category selected", "No reminders", "Completed", "Still pending", "Edit", "Done"})
         titles.insert(QString::fromUtf8(key), NSLocalizedString(QString::fromUtf8(key)));
     return titles;
-}
-
-void ChartView::scheduleRefresh() {
-    if (refreshQueued_)
-        return;
-    refreshQueued_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            refreshQueued_ = false;
-            refresh();
-        },
-        Qt::QueuedConnection);
 }
 
 void ChartView::refresh() {

@@ -7,6 +7,7 @@
 #include "SettingsKeys.h"
 #include "UIDevice.h"
 #include "store/Query.h"
+#include "ui/CoalescedCall.h"
 #include "ui/MenuEntry.h"
 #include "ui/State.h"
 
@@ -95,7 +96,6 @@ signals:
     void slicesChanged();
 
 private:
-    void scheduleRefresh();
     void refresh();
     bool save();
 
@@ -108,5 +108,5 @@ private:
     QString searchText_;
     bool isEditing_ = false;
     ReminderListModel rows_;
-    bool refreshQueued_ = false;
+    CoalescedCall refresh_{this, [this] { refresh(); }};
 };

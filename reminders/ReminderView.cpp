@@ -72,7 +72,7 @@ ReminderView::ReminderView(Binding<PieChartSlices> pieChartData,
                          [this] { emit isPendingExpandedChanged(); })
     , isCompletedExpanded_(SettingsKeys::isCompletedExpanded,
                            [this] { emit isCompletedExpandedChanged(); }) {
-    connect(reminders_, &QueryBase::resultsChanged, this, &ReminderView::scheduleRefresh);
+    connect(reminders_, &QueryBase::resultsChanged, this, [this] { refresh_.schedule(); });
     connect(selectedCategory_.notifier(), &BindingNotifier::changed, this,
             &ReminderView::selectionChanged);
     if (scenePhase)
@@ -163,19 +163,6 @@ QList<std::shared_ptr<Reminder>> ReminderView::pendingList() const {
 
 QList<std::shared_ptr<Reminder>> ReminderView::completedList() const {
     return list(Section::completed);
-}
-
-void ReminderView::scheduleRefresh() {
-    if (refreshQueued_)
-        return;
-    refreshQueued_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            refreshQueued_ = false;
-            refreshLists();
-        },
-        Qt::QueuedConnection);
 }
 
 void ReminderView::refreshLists() {

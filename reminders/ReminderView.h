@@ -8,6 +8,7 @@
 #include "SettingsKeys.h"
 #include "UIDevice.h"
 #include "store/Query.h"
+#include "ui/CoalescedCall.h"
 #include "ui/MenuEntry.h"
 #include "ui/ScenePhase.h"
 #include "ui/State.h"
@@ -139,7 +140,6 @@ signals:
 private:
     void performAction(const QString& action, bool completed, int offset);
     void selectionChanged();
-    void scheduleRefresh();
     void refreshLists();
     std::shared_ptr<Reminder> at(Section section, int offset) const;
     bool save();
@@ -161,5 +161,5 @@ private:
     QPointer<ChartView> sheetChartView_;
     ReminderListModel pendingRows_;
     ReminderListModel completedRows_;
-    bool refreshQueued_ = false;
+    CoalescedCall refresh_{this, [this] { refreshLists(); }};
 };

@@ -49,8 +49,8 @@ MainView::MainView(Binding<PieChartSlices> pieChartData,
                            [this] { emit isFavoritesExpandedChanged(); })
     , isOthersExpanded_(SettingsKeys::isOthersExpanded,
                         [this] { emit isOthersExpandedChanged(); }) {
-    connect(favorites_, &QueryBase::resultsChanged, this, &MainView::scheduleRefresh);
-    connect(reminders_, &QueryBase::resultsChanged, this, &MainView::scheduleRefresh);
+    connect(favorites_, &QueryBase::resultsChanged, this, [this] { refresh_.schedule(); });
+    connect(reminders_, &QueryBase::resultsChanged, this, [this] { refresh_.schedule(); });
     connect(selectedCategory_.notifier(), &BindingNotifier::changed, this,
             &MainView::selectedCategoryChanged);
     if (scenePhase)
@@ -112,19 +112,6 @@ QList<CategoryListModel::Row> MainView::rowsFor(const QList<ReminderCategory>& c
              count.second > 0 ? TextRules::percentageText(count.first, count.second) : QString()});
     }
     return rows;
-}
-
-void MainView::scheduleRefresh() {
-    if (refreshQueued_)
-        return;
-    refreshQueued_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            refreshQueued_ = false;
-            refreshRows();
-        },
-        Qt::QueuedConnection);
 }
 
 void MainView::refreshRows() {

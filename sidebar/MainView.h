@@ -8,6 +8,7 @@
 #include "SettingsKeys.h"
 #include "UIDevice.h"
 #include "store/Query.h"
+#include "ui/CoalescedCall.h"
 #include "ui/MenuEntry.h"
 #include "ui/ScenePhase.h"
 #include "ui/State.h"
@@ -106,7 +107,6 @@ signals:
 private:
     void saveAndRefresh();
     void refreshRows();
-    void scheduleRefresh();
     QList<CategoryListModel::Row> rowsFor(const QList<ReminderCategory>& categories) const;
     Scope sectionScope(Section section) const;
 
@@ -122,5 +122,5 @@ private:
     QString searchText_;
     CategoryListModel favoriteRows_;
     CategoryListModel otherRows_;
-    bool refreshQueued_ = false;
+    CoalescedCall refresh_{this, [this] { refreshRows(); }};
 };

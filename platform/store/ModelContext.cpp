@@ -205,16 +205,7 @@ void ModelContext::markChanged() {
     ++generation_;
     if (autosaveEnabled_ && !autosaveTimer_.isActive())
         autosaveTimer_.start();
-    if (!notifyPending_) {
-        notifyPending_ = true;
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                notifyPending_ = false;
-                emit didChange();
-            },
-            Qt::QueuedConnection);
-    }
+    notify_.schedule();
 }
 
 bool ModelContext::hasChanges() const {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "../ui/CoalescedCall.h"
 #include "EntityDescription.h"
 #include "PersistentModel.h"
 
@@ -75,7 +76,7 @@ private:
     std::unique_ptr<SqliteStatement> dataVersion_;
     qint64 lastDataVersion_ = -1;
     quint64 generation_ = 0;
-    bool notifyPending_ = false;
+    CoalescedCall notify_{this, [this] { emit didChange(); }};
     bool autosaveEnabled_ = true;
     QTimer autosaveTimer_;
     QTimer pollTimer_;

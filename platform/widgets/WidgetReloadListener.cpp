@@ -22,14 +22,5 @@ void WidgetReloadListener::busRequest() {
 }
 
 void WidgetReloadListener::schedule() {
-    if (queued_)
-        return;
-    queued_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            queued_ = false;
-            emit reloadRequested();
-        },
-        Qt::QueuedConnection);
+    emitReload_.schedule();
 }

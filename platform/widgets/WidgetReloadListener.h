@@ -1,5 +1,7 @@
 #pragma once
 
+#include "../ui/CoalescedCall.h"
+
 #include <QDBusContext>
 #include <QObject>
 
@@ -18,5 +20,5 @@ private slots:
 
 private:
     void schedule();
-    bool queued_ = false;
+    CoalescedCall emitReload_{this, [this] { emit reloadRequested(); }};
 };
