@@ -5,6 +5,7 @@
 #include "UIDevice.h"
 
 #include <QQmlApplicationEngine>
+#include <QQuickWindow>
 
 NudgeboxApp::NudgeboxApp() = default;
 
@@ -31,4 +32,10 @@ bool NudgeboxApp::start(QString* error) {
         return false;
     }
     return true;
+}
+
+QQuickWindow* NudgeboxApp::window() const {
+    if (!engine_ || engine_->rootObjects().isEmpty())
+        return nullptr;
+    return qobject_cast<QQuickWindow*>(engine_->rootObjects().first());
 }

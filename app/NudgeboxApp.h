@@ -7,6 +7,7 @@
 class AppView;
 class ModelContainer;
 class QQmlApplicationEngine;
+class QQuickWindow;
 class ScenePhaseSource;
 
 // The application: opens the shared store once for the window and shows ContentView, which
@@ -20,6 +21,7 @@ public:
     bool start(QString* error);
     ModelContainer* container() const { return container_.get(); }
     AppView* appView() const { return appView_.get(); }
+    QQuickWindow* window() const;
 
 private:
     std::unique_ptr<ModelContainer> container_;

@@ -1,5 +1,5 @@
 // nudgebox-widget-host: shows the Glance widget in a window, or renders one family to a PNG:
-//   nudgebox-widget-host [--render small|large --output FILE]
+//   nudgebox-widget-host [--render small|large --output FILE] [--report-redraws]
 #include "WidgetHost.h"
 
 #include <QCommandLineParser>
@@ -9,6 +9,7 @@
 #include <QQuickWindow>
 #include <QtQml/QQmlExtensionPlugin>
 
+#include <atomic>
 #include <cstdio>
 
 Q_IMPORT_QML_PLUGIN(Nudgebox_PlatformPlugin)
@@ -30,6 +31,7 @@ int main(int argc, char* argv[]) {
     parser.addHelpOption();
     parser.addOption({"render", "Render one family (small or large) and exit.", "family"});
     parser.addOption({"output", "Where --render writes its PNG.", "file"});
+    parser.addOption({"report-redraws", "Print a line once each redraw has reached the screen."});
     parser.process(app);
 
     QList<WidgetFamily> families;
@@ -56,6 +58,20 @@ int main(int argc, char* argv[]) {
     if (!host.load(families, &error)) {
         std::fprintf(stderr, "nudgebox-widget-host: %s\n", qPrintable(error));
         return 1;
+    }
+    if (parser.isSet("report-redraws")) {
+        // Frames are swapped on the render thread.
+        static std::atomic<bool> redrawn = false;
+        QObject::connect(&host, &WidgetHost::redrawn, [] { redrawn = true; });
+        QObject::connect(
+            host.window(), &QQuickWindow::frameSwapped, host.window(),
+            [&host] {
+                if (redrawn.exchange(false)) {
+                    std::printf("redrawn %d\n", host.redrawCount());
+                    std::fflush(stdout);
+                }
+            },
+            Qt::DirectConnection);
     }
     host.reloadTimelines();
     host.window()->show();

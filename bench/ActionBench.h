@@ -1,0 +1,10 @@
+#pragma once
+
+#include "Report.h"
+
+class SeededStore;
+
+// Times every user action on the application's screens, from the call until the derived
+// lists of every screen (sidebar, overview, list) are up to date, each beside the raw SQLite
+// cost of the same write. Returns false when an action did not do what it should.
+bool benchActions(const SeededStore& store, int runs, Report& report, QString* error);

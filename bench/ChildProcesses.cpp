@@ -1,0 +1,169 @@
+#include "ChildProcesses.h"
+
+#include "AppView.h"
+#include "MainView.h"
+#include "NudgeboxApp.h"
+#include "NudgeboxStore.h"
+#include "RawSqlite.h"
+#include "Reminder.h"
+#include "SeededStore.h"
+#include "store/ModelContext.h"
+#include "widgets/WidgetCenter.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QProcess>
+#include <QQuickWindow>
+#include <QTimer>
+
+#include <cstdio>
+
+namespace {
+// Peak resident set of this process, in kB.
+qint64 peakResidentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray& line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toLongLong();
+    return -1;
+}
+
+// Waits for one line from a child; empty on timeout or exit.
+QByteArray readLine(QProcess& process, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!process.canReadLine()) {
+        const int left = timeoutMs - int(clock.elapsed());
+        if (left <= 0 || !process.waitForReadyRead(left))
+            return {};
+    }
+    return process.readLine().trimmed();
+}
+
+QString selfPath() {
+    return QCoreApplication::applicationFilePath();
+}
+} // namespace
+
+int runColdStartChild(int argc, char* argv[]) {
+    QGuiApplication application(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Nudgebox"));
+    NudgeboxApp app;
+    QString error;
+    if (!app.start(&error)) {
+        std::fprintf(stderr, "%s\n", qPrintable(error));
+        return 1;
+    }
+    QQuickWindow* window = app.window();
+    if (!window)
+        return 1;
+    QObject::connect(
+        window, &QQuickWindow::frameSwapped, window,
+        [] {
+            static bool first = true;
+            if (!std::exchange(first, false))
+                return;
+            std::printf("frame\n");
+            std::fflush(stdout);
+        },
+        Qt::DirectConnection);
+    // Once drawn, show the busiest screen state: a category with its lists and chart.
+    QTimer::singleShot(0, window, [&app] {
+        app.appView()->mainView()->selectCategory(SeededStore::category().rawValue());
+        QTimer::singleShot(500, [] {
+            std::printf("peak %lld\n", peakResidentKb());
+            std::fflush(stdout);
+            QCoreApplication::quit();
+        });
+    });
+    return QGuiApplication::exec();
+}
+
+bool benchColdStart(const SeededStore& store, int runs, Report& report, QString* error) {
+    Samples frames;
+    double peakMb = 0;
+    for (int run = 0; run < runs; ++run) {
+        QProcess child;
+        child.setProcessEnvironment(store.environment());
+        child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+        QElapsedTimer clock;
+        clock.start();
+        child.start(selfPath(), {QStringLiteral("--cold-start")});
+        const QByteArray frame = readLine(child, 60000);
+        const double ms = double(clock.nsecsElapsed()) / 1e6;
+        const QByteArray peak = readLine(child, 60000);
+        child.waitForFinished(10000);
+        if (frame != "frame" || !peak.startsWith("peak ")) {
+            *error = QStringLiteral("the application did not draw a frame (exit %1)")
+                         .arg(child.exitCode());
+            return false;
+        }
+        frames.add(ms);
+        peakMb = std::max(peakMb, peak.mid(5).toDouble() / 1024.0);
+    }
+    RawSqlite raw(store.copyStore(QStringLiteral("raw-read.store")));
+    ReportRow row;
+    row.size = store.size();
+    row.measure = QStringLiteral("cold start to first frame");
+    row.app = frames;
+    row.raw = raw.readAll(runs);
+    row.rawWork = QStringLiteral("SELECT every row");
+    row.targetMs = store.size() >= 100000 ? 800 : store.size() >= 10000 ? 300 : 0;
+    report.add(std::move(row));
+    report.addMemory(store.size(), peakMb, store.size() >= 100000 ? 100 : 0);
+    return true;
+}
+
+bool benchWidgetRedraw(const SeededStore& store, int runs, Report& report, QString* error) {
+    const QString host =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/nudgebox-widget-host");
+    QProcess child;
+    child.setProcessEnvironment(store.environment());
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(host, {QStringLiteral("--report-redraws")});
+    if (!readLine(child, 60000).startsWith("redrawn")) {
+        *error = QStringLiteral("the widget host did not start");
+        return false;
+    }
+    ModelConfiguration configuration;
+    configuration.url = store.storePath();
+    configuration.autosaveEnabled = false;
+    auto container = NudgeboxStore::open(configuration, error);
+    if (!container)
+        return false;
+    ModelContext* context = container->mainContext();
+    const auto reminders = context->fetch<Reminder>();
+    Samples samples;
+    for (int run = 0; run < runs; ++run) {
+        // What the application does before it asks: a change the widget must read.
+        const auto& reminder = reminders[run % reminders.size()];
+        reminder->setCompleted(!reminder->completed());
+        if (!context->save(error))
+            return false;
+        QElapsedTimer clock;
+        clock.start();
+        WidgetCenter::shared().reloadAllTimelines();
+        const QByteArray line = readLine(child, 10000);
+        samples.add(double(clock.nsecsElapsed()) / 1e6);
+        if (!line.startsWith("redrawn")) {
+            *error = QStringLiteral("the widget host did not redraw after a reload request");
+            return false;
+        }
+    }
+    child.terminate();
+    child.waitForFinished(5000);
+    RawSqlite raw(store.copyStore(QStringLiteral("raw-widget.store")));
+    ReportRow row;
+    row.size = store.size();
+    row.measure = QStringLiteral("widget redraw after reload request");
+    row.app = samples;
+    row.raw = raw.readAll(runs);
+    row.rawWork = QStringLiteral("SELECT every row");
+    row.targetMs = 50;
+    report.add(std::move(row));
+    return true;
+}
