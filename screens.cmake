@@ -13,6 +13,7 @@ qt_add_qml_module(nudgebox_screens
         sidebar/CategoryListModel.cpp sidebar/CategoryListModel.h
         sidebar/MainView.cpp sidebar/MainView.h
         reminders/NotificationIntervals.cpp reminders/NotificationIntervals.h
+        reminders/ReminderGroupsModel.cpp reminders/ReminderGroupsModel.h
         reminders/ReminderListModel.cpp reminders/ReminderListModel.h
         reminders/ReminderView.cpp reminders/ReminderView.h
 )

@@ -14,13 +14,14 @@ AppView::AppView(ModelContext* context, ScenePhaseSource* scenePhase, UIUserInte
     , sidebarFavorites_(std::make_unique<Query<Favorite>>(context))
     , sidebarReminders_(std::make_unique<Query<Reminder>>(context))
     , listReminders_(std::make_unique<Query<Reminder>>(
-          context, SortDescriptor<Reminder>::forward(&Reminder::orderIndex))) {
+          context, SortDescriptor<Reminder>::forward(&Reminder::orderIndex,
+                                                     Reminder::orderIndexAttribute))) {
     mainView_ =
         new MainView(Binding(pieChartData_), Binding(selectedCategory_), sidebarFavorites_.get(),
                      sidebarReminders_.get(), scenePhase, device, this);
     if (columnCount() == 3) {
         chartReminders_ = std::make_unique<Query<Reminder>>(
-            context, SortDescriptor<Reminder>::forward(&Reminder::text));
+            context, SortDescriptor<Reminder>::forward(&Reminder::text, Reminder::textAttribute));
         chartView_ = new ChartView(Binding(pieChartData_), Binding(selectedCategory_),
                                    chartReminders_.get(), device, this);
     }

@@ -72,9 +72,8 @@ QList<std::shared_ptr<Reminder>> ChartView::categoryReminders() const {
     const auto& selected = selectedCategory_.value();
     if (!selected)
         return result;
-    const QString raw = selected->rawValue();
     for (const auto& reminder : reminders_->results())
-        if (reminder->category() == raw)
+        if (reminder->isFiledUnder(*selected))
             result.append(reminder);
     return result;
 }

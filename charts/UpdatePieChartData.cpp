@@ -9,10 +9,9 @@ void updatePieChartData(const std::optional<ReminderCategory>& selectedCategory,
         pieChartData.setValue({});
         return;
     }
-    const QString raw = selectedCategory->rawValue();
     qint64 completed = 0, pending = 0;
     for (const auto& reminder : reminders) {
-        if (reminder->category() == raw)
+        if (reminder->isFiledUnder(*selectedCategory))
             ++(reminder->completed() ? completed : pending);
     }
     // One write: observers never see the half-built list.

@@ -3,6 +3,7 @@
 #include "Reminder.h"
 #include "ReminderNotifications.h"
 #include "SettingsKeys.h"
+#include "store/StoredRow.h"
 
 #include "widgets/WidgetCenter.h"
 
@@ -50,12 +51,18 @@ void CompletedReminders::applyTo(const QList<std::shared_ptr<Reminder>>& reminde
     const QStringList handled = read(shared);
     if (handled.isEmpty())
         return;
-    const QSet<QString> ids(handled.begin(), handled.end());
+    // An element matches a reminder whose id text it is exactly; only the canonical
+    // upper-case form can be one, so the others are left out before the ids are compared.
+    QSet<QUuid> ids;
+    for (const QString& element : handled) {
+        const QUuid id = QUuid::fromString(element);
+        if (RowWriter::uuidText(id) == element)
+            ids.insert(id);
+    }
     for (const auto& reminder : reminders) {
-        const QString idText = reminder->idText();
-        if (!ids.contains(idText))
+        if (!ids.contains(reminder->id()))
             continue;
-        ReminderNotifications::remove(idText);
+        ReminderNotifications::remove(reminder->idText());
         reminder->setCompleted(true);
     }
     removeHandled(shared, handled);

@@ -23,11 +23,11 @@ const EntityDescription& Favorite::entityDescription() {
 }
 
 void Favorite::setCategory(const QString& value) {
-    assign(category_, value);
+    assign(Column::category, category_, value);
 }
 
 void Favorite::setId(const QUuid& value) {
-    assign(id_, value);
+    assign(Column::id, id_, value);
 }
 
 void Favorite::readStored(const StoredRow& row) {

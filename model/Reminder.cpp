@@ -3,10 +3,6 @@
 #include "store/EntityDescription.h"
 #include "store/StoredRow.h"
 
-namespace Column {
-enum { category, completed, id, orderIndex, text };
-}
-
 Reminder::Reminder()
     : id_(QUuid::createUuid()) {}
 
@@ -15,7 +11,9 @@ Reminder::Reminder(QString category, bool completed, QUuid id, qint64 orderIndex
     , completed_(completed)
     , id_(id)
     , orderIndex_(orderIndex)
-    , text_(std::move(text)) {}
+    , text_(std::move(text)) {
+    fileCategory();
+}
 
 const EntityDescription& Reminder::entityDescription() {
     static const EntityDescription description{
@@ -25,28 +23,46 @@ const EntityDescription& Reminder::entityDescription() {
          {QStringLiteral("id"), AttributeType::Uuid},
          {QStringLiteral("orderIndex"), AttributeType::Int64},
          {QStringLiteral("text"), AttributeType::Text}},
-        [] { return std::make_shared<Reminder>(); }};
+        [] { return std::shared_ptr<Reminder>(new Reminder(StoredTag{})); }};
     return description;
 }
 
+void Reminder::fileCategory() {
+    const auto category = ReminderCategory::fromRawValue(category_);
+    filed_ = category ? qint8(category->value()) : qint8(-1);
+    // Equal text: share the catalogue's copy instead of one string per record.
+    if (category)
+        category_ = category->rawValue();
+}
+
+std::optional<ReminderCategory> Reminder::filedCategory() const {
+    if (filed_ < 0)
+        return std::nullopt;
+    return ReminderCategory(ReminderCategory::Case(filed_));
+}
+
 void Reminder::setCategory(const QString& value) {
-    assign(category_, value);
+    if (category_ == value)
+        return;
+    category_ = value;
+    fileCategory();
+    didChange(categoryAttribute);
 }
 
 void Reminder::setCompleted(bool value) {
-    assign(completed_, value);
+    assign(completedAttribute, completed_, value);
 }
 
 void Reminder::setId(const QUuid& value) {
-    assign(id_, value);
+    assign(idAttribute, id_, value);
 }
 
 void Reminder::setOrderIndex(qint64 value) {
-    assign(orderIndex_, value);
+    assign(orderIndexAttribute, orderIndex_, value);
 }
 
 void Reminder::setText(const QString& value) {
-    assign(text_, value);
+    assign(textAttribute, text_, value);
 }
 
 QString Reminder::idText() const {
@@ -54,11 +70,15 @@ QString Reminder::idText() const {
 }
 
 void Reminder::readStored(const StoredRow& row) {
-    category_ = row.text(Column::category).value_or(QString());
-    completed_ = row.boolean(Column::completed).value_or(false);
-    id_ = row.uuid(Column::id).value_or(id_);
-    orderIndex_ = row.int64(Column::orderIndex).value_or(0);
-    text_ = row.text(Column::text).value_or(QString());
+    category_ = row.text(categoryAttribute).value_or(QString());
+    fileCategory();
+    completed_ = row.boolean(completedAttribute).value_or(false);
+    if (const auto id = row.uuid(idAttribute))
+        id_ = *id;
+    else if (id_.isNull())
+        id_ = QUuid::createUuid(); // the default: a fresh random id
+    orderIndex_ = row.int64(orderIndexAttribute).value_or(0);
+    text_ = row.text(textAttribute).value_or(QString());
 }
 
 void Reminder::writeStored(RowWriter& writer) const {

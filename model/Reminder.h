@@ -1,14 +1,26 @@
 #pragma once
 
+#include "ReminderCategory.h"
 #include "store/PersistentModel.h"
 
 #include <QString>
 #include <QUuid>
 
+#include <optional>
+
 struct EntityDescription;
 
 class Reminder final : public PersistentModel {
 public:
+    // Schema order of the attributes.
+    enum Attribute {
+        categoryAttribute,
+        completedAttribute,
+        idAttribute,
+        orderIndexAttribute,
+        textAttribute
+    };
+
     // A record holding the defaults: empty category and text, pending, order 0, random id.
     Reminder();
     Reminder(QString category, bool completed, QUuid id, qint64 orderIndex, QString text);
@@ -18,6 +30,9 @@ public:
 
     const QString& category() const { return category_; }
     void setCategory(const QString& category);
+    // The category whose raw value the stored text is, exactly; none for any other text.
+    std::optional<ReminderCategory> filedCategory() const;
+    bool isFiledUnder(ReminderCategory category) const { return filed_ == int(category.value()); }
     bool completed() const { return completed_; }
     void setCompleted(bool completed);
     const QUuid& id() const { return id_; }
@@ -35,8 +50,14 @@ protected:
     void writeStored(RowWriter& writer) const override;
 
 private:
+    struct StoredTag {};
+    // For rows read from the store: the random id is drawn only if the row has none.
+    explicit Reminder(StoredTag) {}
+    void fileCategory();
+
     QString category_;
     bool completed_ = false;
+    qint8 filed_ = -1; // the category's case, or -1
     QUuid id_;
     qint64 orderIndex_ = 0;
     QString text_;

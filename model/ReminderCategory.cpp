@@ -2,6 +2,7 @@
 
 #include "Localization.h"
 
+#include <string>
 #include <utility>
 
 namespace {
@@ -45,8 +46,15 @@ constexpr std::array<Entry, ReminderCategory::caseCount> table{{
 } // namespace
 
 std::optional<ReminderCategory> ReminderCategory::fromRawValue(QStringView rawValue) {
+    // Views with their lengths known, so most candidates are ruled out by length alone.
+    static const auto views = [] {
+        std::array<QStringView, caseCount> views;
+        for (int i = 0; i < caseCount; ++i)
+            views[i] = QStringView(table[i].rawValue);
+        return views;
+    }();
     for (int i = 0; i < caseCount; ++i)
-        if (rawValue == QStringView(table[i].rawValue))
+        if (rawValue == views[i])
             return ReminderCategory(Case(i));
     return std::nullopt;
 }
@@ -60,7 +68,10 @@ const std::array<ReminderCategory, ReminderCategory::caseCount>& ReminderCategor
 }
 
 QString ReminderCategory::rawValue() const {
-    return QString::fromUtf16(table[value_].rawValue);
+    // The table outlives every copy, so the text is shared rather than copied.
+    const char16_t* raw = table[value_].rawValue;
+    return QString::fromRawData(reinterpret_cast<const QChar*>(raw),
+                                qsizetype(std::char_traits<char16_t>::length(raw)));
 }
 
 QString ReminderCategory::iconName() const {

@@ -1,5 +1,17 @@
 #include "ReminderListModel.h"
 
+ReminderListModel::Row::Row(std::shared_ptr<Reminder> reminder, bool shown, bool selected)
+    : reminder(std::move(reminder))
+    , shown(shown)
+    , selected(selected)
+    , text(this->reminder->text())
+    , completed(this->reminder->completed()) {}
+
+bool ReminderListModel::Row::drawsLike(const Row& other) const {
+    return shown == other.shown && selected == other.selected && completed == other.completed &&
+           text == other.text;
+}
+
 int ReminderListModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(rows_.size());
 }
@@ -11,7 +23,7 @@ QVariant ReminderListModel::data(const QModelIndex& index, int role) const {
     switch (role) {
     case Qt::DisplayRole:
     case TextRole:
-        return row.reminder->text();
+        return row.text;
     case IdTextRole:
         return row.reminder->idText();
     case ShownRole:
@@ -19,7 +31,7 @@ QVariant ReminderListModel::data(const QModelIndex& index, int role) const {
     case OffsetRole:
         return index.row();
     case CompletedRole:
-        return row.reminder->completed();
+        return row.completed;
     case SelectedRole:
         return row.selected;
     default:
@@ -33,17 +45,7 @@ QHash<int, QByteArray> ReminderListModel::roleNames() const {
 }
 
 void ReminderListModel::setRows(QList<Row> rows) {
-    QList<std::tuple<Reminder*, QString, bool, bool, bool>> now;
-    now.reserve(rows.size());
-    for (const Row& row : rows)
-        now.append({row.reminder.get(), row.reminder->text(), row.shown, row.reminder->completed(),
-                    row.selected});
-    if (now == published_) {
-        rows_ = std::move(rows);
-        return;
-    }
-    beginResetModel();
-    rows_ = std::move(rows);
-    published_ = std::move(now);
-    endResetModel();
+    publish(
+        rows_, std::move(rows), [](const Row& a, const Row& b) { return a.reminder == b.reminder; },
+        [](const Row& a, const Row& b) { return a.drawsLike(b); });
 }

@@ -1,21 +1,29 @@
 #pragma once
 
 #include "Reminder.h"
+#include "ui/DiffingListModel.h"
 
-#include <QAbstractListModel>
 #include <QList>
 
 #include <memory>
 
 // Rows of reminders for a list: each with whether the search shows it and whether it is
 // selected. Hidden rows stay in the model so a row's index is its offset in the list.
-class ReminderListModel : public QAbstractListModel {
+class ReminderListModel : public DiffingListModel {
     Q_OBJECT
 public:
     struct Row {
+        Row() = default;
+        Row(std::shared_ptr<Reminder> reminder, bool shown = true, bool selected = false);
+
         std::shared_ptr<Reminder> reminder;
         bool shown = true;
         bool selected = false;
+        // What is drawn, as it was when the row was made.
+        QString text;
+        bool completed = false;
+
+        bool drawsLike(const Row& other) const;
     };
     enum Role {
         TextRole = Qt::UserRole + 1,
@@ -26,7 +34,7 @@ public:
         SelectedRole
     };
 
-    using QAbstractListModel::QAbstractListModel;
+    using DiffingListModel::DiffingListModel;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -37,6 +45,4 @@ public:
 
 private:
     QList<Row> rows_;
-    // What the rows showed when last published, to skip resets that change nothing.
-    QList<std::tuple<Reminder*, QString, bool, bool, bool>> published_;
 };

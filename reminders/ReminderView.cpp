@@ -75,6 +75,8 @@ ReminderView::ReminderView(Binding<PieChartSlices> pieChartData,
     connect(reminders_, &QueryBase::resultsChanged, this, [this] { refresh_.schedule(); });
     connect(selectedCategory_.notifier(), &BindingNotifier::changed, this,
             &ReminderView::selectionChanged);
+    connect(this, &ReminderView::isPendingExpandedChanged, this, &ReminderView::refreshGroups);
+    connect(this, &ReminderView::isCompletedExpandedChanged, this, &ReminderView::refreshGroups);
     if (scenePhase)
         connect(scenePhase, &ScenePhaseSource::phaseChanged, this, [this](ScenePhase phase) {
             // The handlers belong to the list, which exists only while a category is selected.
@@ -128,7 +130,8 @@ void ReminderView::setShowPieChartSheet(bool shown) {
     showPieChartSheet_ = shown;
     if (shown) {
         sheetReminders_ = std::make_unique<Query<Reminder>>(
-            modelContext_, SortDescriptor<Reminder>::forward(&Reminder::text));
+            modelContext_,
+            SortDescriptor<Reminder>::forward(&Reminder::text, Reminder::textAttribute));
         sheetChartView_ =
             new ChartView(pieChartData_, selectedCategory_, sheetReminders_.get(), device, this);
     } else if (sheetChartView_) {
@@ -149,10 +152,9 @@ QList<std::shared_ptr<Reminder>> ReminderView::list(Section section) const {
     const auto& selected = selectedCategory_.value();
     if (!selected)
         return result;
-    const QString raw = selected->rawValue();
     const bool completed = section == Section::completed;
     for (const auto& reminder : reminders_->results())
-        if (reminder->category() == raw && reminder->completed() == completed)
+        if (reminder->isFiledUnder(*selected) && reminder->completed() == completed)
             result.append(reminder);
     return result;
 }
@@ -175,7 +177,15 @@ void ReminderView::refreshLists() {
     };
     pendingRows_.setRows(rowsOf(pendingList()));
     completedRows_.setRows(rowsOf(completedList()));
+    refreshGroups();
     emit listsChanged();
+}
+
+void ReminderView::refreshGroups() {
+    groups_.setGroups({&pendingRows_, NSLocalizedString(QStringLiteral("Pending reminders")),
+                       isPendingExpanded()},
+                      {&completedRows_, NSLocalizedString(QStringLiteral("Completed reminders")),
+                       isCompletedExpanded()});
 }
 
 QVariantMap ReminderView::titles() const {

@@ -4,6 +4,7 @@
 #include "PieChartData.h"
 #include "Reminder.h"
 #include "ReminderCategory.h"
+#include "ReminderGroupsModel.h"
 #include "ReminderListModel.h"
 #include "SettingsKeys.h"
 #include "UIDevice.h"
@@ -41,6 +42,7 @@ class ReminderView : public QObject {
     Q_PROPERTY(bool isEditing READ isEditing WRITE setIsEditing NOTIFY isEditingChanged)
     Q_PROPERTY(ReminderListModel* pendingRows READ pendingRows CONSTANT)
     Q_PROPERTY(ReminderListModel* completedRows READ completedRows CONSTANT)
+    Q_PROPERTY(ReminderGroupsModel* groups READ groups CONSTANT)
     Q_PROPERTY(bool showsPendingGroup READ showsPendingGroup NOTIFY listsChanged)
     Q_PROPERTY(bool showsCompletedGroup READ showsCompletedGroup NOTIFY listsChanged)
     Q_PROPERTY(bool showsEditButton READ showsEditButton NOTIFY listsChanged)
@@ -90,6 +92,8 @@ public:
     QList<std::shared_ptr<Reminder>> list(Section section) const;
     ReminderListModel* pendingRows() { return &pendingRows_; }
     ReminderListModel* completedRows() { return &completedRows_; }
+    // Both groups with their headers, as drawn.
+    ReminderGroupsModel* groups() { return &groups_; }
     bool showsPendingGroup() const { return !pendingRows_.rows().isEmpty(); }
     bool showsCompletedGroup() const { return !completedRows_.rows().isEmpty(); }
     bool showsEditButton() const { return showsPendingGroup() || showsCompletedGroup(); }
@@ -141,6 +145,7 @@ private:
     void performAction(const QString& action, bool completed, int offset);
     void selectionChanged();
     void refreshLists();
+    void refreshGroups();
     std::shared_ptr<Reminder> at(Section section, int offset) const;
     bool save();
 
@@ -161,5 +166,6 @@ private:
     QPointer<ChartView> sheetChartView_;
     ReminderListModel pendingRows_;
     ReminderListModel completedRows_;
+    ReminderGroupsModel groups_;
     CoalescedCall refresh_{this, [this] { refreshLists(); }};
 };

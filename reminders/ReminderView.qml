@@ -37,7 +37,6 @@ Pane {
         property bool expanded
         property string title
         objectName: completed ? "completedHeader" : "pendingHeader"
-        Layout.fillWidth: true
         contentItem: RowLayout {
             Label { text: header.title; font.bold: true; font.pixelSize: 20; Layout.fillWidth: true }
             Label { text: header.expanded ? "⌄" : "›"; font.pixelSize: 18; color: "darkcyan" }
@@ -52,14 +51,11 @@ Pane {
 
     component ReminderRow: SwipeDelegate {
         id: row
-        required property string reminderText
-        required property bool shown
-        required property int offset
+        property string reminderText
+        property int offset
         property bool completed
-        property int count
+        property int count: completed ? root.view.completedRows.rowCount() : root.view.pendingRows.rowCount()
         objectName: (completed ? "completed:" : "pending:") + reminderText
-        Layout.fillWidth: true
-        visible: shown
         contentItem: RowLayout {
             SymbolIcon { visible: row.completed; name: "checkmark.circle.fill" }
             Label { text: row.reminderText; Layout.fillWidth: true; wrapMode: Text.Wrap }
@@ -122,15 +118,18 @@ Pane {
             }
         }
 
-        ScrollView {
+        // Only the rows on screen are built, however long the groups are.
+        ListView {
+            objectName: "reminderList"
             Layout.fillWidth: true
             Layout.fillHeight: true
             clip: true
+            model: root.view.groups
+            ScrollBar.vertical: ScrollBar {}
 
-            ColumnLayout {
-                width: root.width
+            header: ColumnLayout {
+                width: ListView.view.width
                 spacing: 0
-
                 Label {
                     text: root.view.titles["New reminder"]
                     font.bold: true
@@ -142,6 +141,7 @@ Pane {
                     Layout.fillWidth: true
                     Layout.leftMargin: 8
                     Layout.rightMargin: 8
+                    Layout.bottomMargin: 4
                     TextField {
                         id: addField
                         objectName: "addField"
@@ -161,26 +161,29 @@ Pane {
                         onClicked: root.view.pasteFromPasteboard()
                     }
                 }
+            }
 
-                GroupHeader {
-                    visible: root.view.showsPendingGroup
-                    completed: false
-                    expanded: root.view.isPendingExpanded
-                    title: root.view.titles["Pending reminders"]
+            // A header or a reminder row; rows the search hides take no room.
+            delegate: Loader {
+                id: entry
+                required property bool header
+                required property bool completed
+                required property int offset
+                required property string reminderText
+                required property bool shown
+                required property string title
+                required property bool expanded
+                width: ListView.view.width
+                height: shown ? implicitHeight : 0
+                visible: shown
+                sourceComponent: header ? headerComponent : rowComponent
+                Component {
+                    id: headerComponent
+                    GroupHeader { completed: entry.completed; expanded: entry.expanded; title: entry.title }
                 }
-                Repeater {
-                    model: root.view.isPendingExpanded ? root.view.pendingRows : null
-                    delegate: ReminderRow { completed: false; count: root.view.pendingRows.rowCount() }
-                }
-                GroupHeader {
-                    visible: root.view.showsCompletedGroup
-                    completed: true
-                    expanded: root.view.isCompletedExpanded
-                    title: root.view.titles["Completed reminders"]
-                }
-                Repeater {
-                    model: root.view.isCompletedExpanded ? root.view.completedRows : null
-                    delegate: ReminderRow { completed: true; count: root.view.completedRows.rowCount() }
+                Component {
+                    id: rowComponent
+                    ReminderRow { completed: entry.completed; offset: entry.offset; reminderText: entry.reminderText }
                 }
             }
         }

@@ -11,6 +11,8 @@
 #include <QHash>
 #include <QSet>
 
+#include <array>
+
 namespace {
 namespace Action {
 const QString addFavorite = QStringLiteral("addFavorite");
@@ -95,18 +97,20 @@ QList<ReminderCategory> MainView::otherCategories() const {
 }
 
 QList<CategoryListModel::Row> MainView::rowsFor(const QList<ReminderCategory>& categories) const {
-    // One pass over the reminders for all thirty percentages.
-    QHash<QString, std::pair<qint64, qint64>> counts; // raw value -> (completed, all)
+    // One pass over the reminders for all thirty percentages: (completed, all) per category.
+    std::array<std::pair<qint64, qint64>, ReminderCategory::caseCount> counts{};
     for (const auto& reminder : reminders_->results()) {
-        auto& count = counts[reminder->category()];
-        count.first += reminder->completed() ? 1 : 0;
-        ++count.second;
+        if (const auto category = reminder->filedCategory()) {
+            auto& count = counts[category->value()];
+            count.first += reminder->completed() ? 1 : 0;
+            ++count.second;
+        }
     }
     QList<CategoryListModel::Row> rows;
     for (ReminderCategory c : categories) {
         if (!TextRules::matchesSearch(c.rawValue(), searchText_))
             continue;
-        const auto count = counts.value(c.rawValue());
+        const auto count = counts[c.value()];
         rows.append(
             {c.rawValue(), c.shownName(), c.iconName(),
              count.second > 0 ? TextRules::percentageText(count.first, count.second) : QString()});
@@ -128,7 +132,7 @@ QList<std::shared_ptr<Reminder>> MainView::remindersIn(const Scope& scope) const
         bool in = false;
         switch (scope.kind) {
         case Scope::Kind::category:
-            in = reminder->category() == scope.category->rawValue();
+            in = reminder->isFiledUnder(*scope.category);
             break;
         case Scope::Kind::favoriteCategories:
             in = favoriteSet.contains(reminder->category());

@@ -34,7 +34,8 @@ private slots:
         selected_.setValue(std::nullopt);
         slices_.setValue({});
         reminders_ = std::make_unique<Query<Reminder>>(
-            fixture_.context(), SortDescriptor<Reminder>::forward(&Reminder::text));
+            fixture_.context(),
+            SortDescriptor<Reminder>::forward(&Reminder::text, Reminder::textAttribute));
     }
 
     void threeStates() {

@@ -79,7 +79,8 @@ private slots:
         selected_.setValue(std::nullopt);
         slices_.setValue({});
         reminders_ = std::make_unique<Query<Reminder>>(
-            fixture_.context(), SortDescriptor<Reminder>::forward(&Reminder::orderIndex));
+            fixture_.context(), SortDescriptor<Reminder>::forward(&Reminder::orderIndex,
+                                                                  Reminder::orderIndexAttribute));
         phase_ = std::make_unique<ScenePhaseSource>();
         setDecision(NotificationStore::Decision::granted);
         clearRequests();

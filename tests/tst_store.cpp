@@ -171,8 +171,10 @@ private slots:
         QVERIFY(container);
         ModelContext* context = container->mainContext();
         Query<Reminder> unsorted(context);
-        Query<Reminder> byOrder(context, SortDescriptor<Reminder>::forward(&Reminder::orderIndex));
-        Query<Reminder> byText(context, SortDescriptor<Reminder>::forward(&Reminder::text));
+        Query<Reminder> byOrder(context, SortDescriptor<Reminder>::forward(
+                                             &Reminder::orderIndex, Reminder::orderIndexAttribute));
+        Query<Reminder> byText(
+            context, SortDescriptor<Reminder>::forward(&Reminder::text, Reminder::textAttribute));
         QVERIFY(unsorted.results().isEmpty());
         QSignalSpy changed(&byOrder, &QueryBase::resultsChanged);
 
@@ -226,7 +228,8 @@ private slots:
         auto theirs = open();
         QVERIFY(mine && theirs);
         Query<Reminder> query(mine->mainContext(),
-                              SortDescriptor<Reminder>::forward(&Reminder::orderIndex));
+                              SortDescriptor<Reminder>::forward(&Reminder::orderIndex,
+                                                                Reminder::orderIndexAttribute));
         QSignalSpy changed(&query, &QueryBase::resultsChanged);
 
         auto local = reminder("Work", "local", 5);

@@ -37,14 +37,18 @@ QString App_WidgetEntryView::percentageText() const {
 }
 
 QList<App_WidgetEntryView::Row> App_WidgetEntryView::rows() const {
+    // The last eight of the pending list, found from its end.
     const QSet<QString> handedOver(completedReminders_.begin(), completedReminders_.end());
-    QList<Row> pending;
-    for (const auto& reminder : reminders_) {
-        const QString idText = reminder->idText();
-        if (!reminder->completed() && !handedOver.contains(idText))
-            pending.append({idText, reminder->text(), iconNameFor(reminder->category())});
+    QList<Row> last;
+    for (auto it = reminders_.crbegin(); it != reminders_.crend() && last.size() < 8; ++it) {
+        const Reminder& reminder = **it;
+        if (reminder.completed())
+            continue;
+        const QString idText = reminder.idText();
+        if (!handedOver.contains(idText))
+            last.prepend({idText, reminder.text(), iconNameFor(reminder.category())});
     }
-    return pending.mid(std::max<qsizetype>(0, pending.size() - 8));
+    return last;
 }
 
 QString App_WidgetEntryView::iconNameFor(const QString& storedCategory) {

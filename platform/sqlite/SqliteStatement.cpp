@@ -2,6 +2,8 @@
 
 #include "SqliteDatabase.h"
 
+#include <QHashFunctions>
+
 #include <sqlite3.h>
 
 SqliteStatement::SqliteStatement(SqliteDatabase& db, const char* sql)
@@ -90,4 +92,24 @@ QString SqliteStatement::columnText(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     const int size = sqlite3_column_bytes(stmt_, column);
     return bytes ? QString::fromUtf8(bytes, size) : QString();
+}
+
+size_t SqliteStatement::columnHash(int column, size_t seed) const {
+    const int type = sqlite3_column_type(stmt_, column);
+    seed = qHashMulti(seed, type);
+    switch (type) {
+    case SQLITE_INTEGER:
+        return qHashMulti(seed, sqlite3_column_int64(stmt_, column));
+    case SQLITE_FLOAT:
+        return qHashMulti(seed, sqlite3_column_double(stmt_, column));
+    case SQLITE_TEXT:
+    case SQLITE_BLOB: {
+        // Read as a blob: the stored bytes, whatever their encoding.
+        const void* bytes = sqlite3_column_blob(stmt_, column);
+        const int size = sqlite3_column_bytes(stmt_, column);
+        return bytes ? qHashBits(bytes, size_t(size), seed) : seed;
+    }
+    default:
+        return seed;
+    }
 }

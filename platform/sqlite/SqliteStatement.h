@@ -36,6 +36,8 @@ public:
     ColumnType columnType(int column) const;
     qint64 columnInt64(int column) const;
     QString columnText(int column) const;
+    // A hash of the column's type and stored bytes, to tell whether a row changed.
+    size_t columnHash(int column, size_t seed) const;
 
 private:
     SqliteDatabase& db_;

@@ -6,6 +6,7 @@
 #include "StoredRow.h"
 
 #include <QHash>
+#include <QSet>
 #include <QStringList>
 #include <QtDebug>
 
@@ -13,19 +14,24 @@
 
 struct ModelContext::Table {
     const EntityDescription* entity = nullptr;
-    // Every live record, in store order; deleted ones are dropped lazily.
+    // Every live record in store order: stored ones by row, then unsaved inserts in the order
+    // they were made. Deleted ones are dropped lazily.
     std::vector<std::shared_ptr<PersistentModel>> records;
     bool needsCompaction = false;
-    QHash<qint64, std::shared_ptr<PersistentModel>> byRow;
     // Inserted, updated and deleted records awaiting save.
     std::vector<std::shared_ptr<PersistentModel>> pending;
-    std::unique_ptr<SqliteStatement> selectAll, insert, update, remove;
+    std::unique_ptr<SqliteStatement> selectAll, insert, remove;
+    // UPDATE statements by the set of attributes they write.
+    QHash<quint32, std::shared_ptr<SqliteStatement>> updates;
 };
 
 namespace {
 QString quoted(const QString& name) {
     return u'"' + name + u'"';
 }
+
+// The history of changes queries can follow before they must look at everything again.
+constexpr size_t maxChanges = 1 << 15;
 } // namespace
 
 ModelContext::ModelContext(SqliteDatabase* db, const Schema& schema, int autosaveDelayMs,
@@ -51,26 +57,22 @@ bool ModelContext::prepare(QString* error) {
     dataVersion_ = std::make_unique<SqliteStatement>(*db_, "PRAGMA data_version");
     for (auto& table : tables_) {
         const EntityDescription& e = *table->entity;
-        QStringList columns, placeholders, assignments;
+        QStringList columns, placeholders;
         for (const auto& attribute : e.attributes) {
             columns << quoted(attribute.name);
             placeholders << QStringLiteral("?");
-            assignments << quoted(attribute.name) + QStringLiteral(" = ?");
         }
         const QString name = quoted(e.name);
         const QString select =
             QStringLiteral("SELECT pk, %1 FROM %2 ORDER BY pk").arg(columns.join(u','), name);
         const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                    .arg(name, columns.join(u','), placeholders.join(u','));
-        const QString update =
-            QStringLiteral("UPDATE %1 SET %2 WHERE pk = ?").arg(name, assignments.join(u','));
         const QString remove = QStringLiteral("DELETE FROM %1 WHERE pk = ?").arg(name);
         table->selectAll = std::make_unique<SqliteStatement>(*db_, select.toUtf8().constData());
         table->insert = std::make_unique<SqliteStatement>(*db_, insert.toUtf8().constData());
-        table->update = std::make_unique<SqliteStatement>(*db_, update.toUtf8().constData());
         table->remove = std::make_unique<SqliteStatement>(*db_, remove.toUtf8().constData());
-        for (const auto* statement : {table->selectAll.get(), table->insert.get(),
-                                      table->update.get(), table->remove.get()}) {
+        for (const auto* statement :
+             {table->selectAll.get(), table->insert.get(), table->remove.get()}) {
             if (!statement->isValid()) {
                 if (error)
                     *error = statement->prepareError();
@@ -86,6 +88,21 @@ bool ModelContext::prepare(QString* error) {
     return true;
 }
 
+SqliteStatement* ModelContext::updateStatement(Table& table, quint32 attributes) {
+    auto& statement = table.updates[attributes];
+    if (!statement) {
+        QStringList assignments;
+        const auto& all = table.entity->attributes;
+        for (qsizetype i = 0; i < all.size(); ++i)
+            if (attributes & (quint32(1) << i))
+                assignments << quoted(all[i].name) + QStringLiteral(" = ?");
+        const QString sql = QStringLiteral("UPDATE %1 SET %2 WHERE pk = ?")
+                                .arg(quoted(table.entity->name), assignments.join(u','));
+        statement = std::make_shared<SqliteStatement>(*db_, sql.toUtf8().constData());
+    }
+    return statement.get();
+}
+
 qint64 ModelContext::readDataVersion() {
     qint64 version = -1;
     if (dataVersion_->next())
@@ -95,30 +112,55 @@ qint64 ModelContext::readDataVersion() {
 }
 
 bool ModelContext::load(Table& table, QString* error) {
+    // Walks the rows (by row id) beside the records already known (also by row id): a row
+    // seen before is decoded again only if its bytes changed, a new row becomes a record,
+    // and a known record whose row is gone was deleted by the other process.
+    std::vector<std::shared_ptr<PersistentModel>*> known, unsaved;
+    known.reserve(table.records.size());
+    for (auto& record : table.records) {
+        if (record->isDeleted())
+            continue;
+        (record->rowId_ == 0 ? unsaved : known).push_back(&record);
+    }
+    auto byRow = [](const auto* a, const auto* b) { return (*a)->rowId_ < (*b)->rowId_; };
+    if (!std::is_sorted(known.begin(), known.end(), byRow))
+        std::stable_sort(known.begin(), known.end(), byRow);
+    QSet<qint64> pendingDeletes;
+    for (const auto& record : table.pending)
+        if (record->isDeleted() && record->rowId_ != 0)
+            pendingDeletes.insert(record->rowId_);
+
+    const int columns = int(table.entity->attributes.size());
     std::vector<std::shared_ptr<PersistentModel>> records;
-    QHash<qint64, std::shared_ptr<PersistentModel>> byRow;
     records.reserve(table.records.size());
-    byRow.reserve(qsizetype(table.records.size()));
+    std::vector<PersistentModel*> vanished;
+    size_t k = 0;
     SqliteStatement& select = *table.selectAll;
     while (select.next()) {
         const qint64 rowId = select.columnInt64(0);
-        const StoredRow row(select, 1);
-        std::shared_ptr<PersistentModel> record;
-        if (auto known = table.byRow.value(rowId)) {
-            // Local edits win over what the other process wrote; pending deletes stay deleted.
-            if (known->state_ == PersistentModel::State::Clean)
-                known->readStored(row);
-            if (known->state_ == PersistentModel::State::Deleted)
-                continue;
-            record = std::move(known);
-        } else {
-            record = table.entity->makeDefault();
-            record->readStored(row);
-            record->context_ = this;
-            record->rowId_ = rowId;
-            record->state_ = PersistentModel::State::Clean;
+        for (; k < known.size() && (**known[k]).rowId_ < rowId; ++k)
+            vanished.push_back(known[k]->get());
+        size_t hash = 0;
+        for (int c = 1; c <= columns; ++c)
+            hash = select.columnHash(c, hash);
+        if (k < known.size() && (**known[k]).rowId_ == rowId) {
+            const auto& record = *known[k++];
+            // Local edits win over what the other process wrote.
+            if (record->state_ == PersistentModel::State::Clean && record->storedHash_ != hash) {
+                record->readStored(StoredRow(select, 1));
+                record->storedHash_ = hash;
+            }
+            records.push_back(record);
+            continue;
         }
-        byRow.insert(rowId, record);
+        if (pendingDeletes.contains(rowId))
+            continue; // deleted here, not yet saved: stays deleted
+        std::shared_ptr<PersistentModel> record = table.entity->makeDefault();
+        record->readStored(StoredRow(select, 1));
+        record->context_ = this;
+        record->rowId_ = rowId;
+        record->storedHash_ = hash;
+        record->state_ = PersistentModel::State::Clean;
         records.push_back(std::move(record));
     }
     const bool ok = select.errorCode() == 0;
@@ -128,19 +170,16 @@ bool ModelContext::load(Table& table, QString* error) {
             *error = select.error();
         return false;
     }
-    // Rows gone from the store were deleted by the other process; unsaved inserts stay, last.
-    for (const auto& record : table.records) {
-        if (record->state_ == PersistentModel::State::Inserted) {
-            records.push_back(record);
-        } else if (record->rowId_ != 0 && !byRow.contains(record->rowId_) &&
-                   record->state_ != PersistentModel::State::Deleted) {
-            record->state_ = PersistentModel::State::Deleted;
-            record->context_ = nullptr;
-        }
+    for (; k < known.size(); ++k)
+        vanished.push_back(known[k]->get());
+    for (const auto* record : unsaved)
+        records.push_back(*record);
+    for (PersistentModel* record : vanished) {
+        record->state_ = PersistentModel::State::Deleted;
+        record->context_ = nullptr;
     }
     std::erase_if(table.pending, [](const auto& r) { return r->context_ == nullptr; });
     table.records = std::move(records);
-    table.byRow = std::move(byRow);
     table.needsCompaction = false;
     return true;
 }
@@ -169,9 +208,11 @@ void ModelContext::insert(const std::shared_ptr<PersistentModel>& model) {
     Table& table = tableFor(model->entity());
     model->context_ = this;
     model->state_ = PersistentModel::State::Inserted;
+    // Unsaved records keep the order they were inserted in, as their rows will.
+    model->temporaryId_ = PersistentModel::takeTemporaryId();
     table.records.push_back(model);
     table.pending.push_back(model);
-    markChanged();
+    markChanged(model.get(), Change::inserted);
 }
 
 void ModelContext::remove(PersistentModel* model) {
@@ -181,31 +222,58 @@ void ModelContext::remove(PersistentModel* model) {
     const bool wasPending = model->state_ != PersistentModel::State::Clean;
     model->state_ = PersistentModel::State::Deleted;
     if (!wasPending) {
-        table.pending.push_back(table.byRow.value(model->rowId_));
+        table.pending.push_back(model->shared_from_this());
     } else if (model->rowId_ == 0) {
         // Never saved: nothing to write.
         std::erase_if(table.pending, [model](const auto& r) { return r.get() == model; });
         model->context_ = nullptr;
     }
     table.needsCompaction = true;
-    markChanged();
+    markChanged(model, Change::removed);
 }
 
-void ModelContext::recordDidChange(PersistentModel* model) {
+void ModelContext::recordDidChange(PersistentModel* model, int attribute) {
     if (model->state_ == PersistentModel::State::Clean) {
         model->state_ = PersistentModel::State::Updated;
-        Table& table = tableFor(model->entity());
-        table.pending.push_back(table.byRow.value(model->rowId_));
+        tableFor(model->entity()).pending.push_back(model->shared_from_this());
     }
     if (model->state_ != PersistentModel::State::Deleted)
-        markChanged();
+        markChanged(model, attribute);
 }
 
-void ModelContext::markChanged() {
+void ModelContext::markChanged(PersistentModel* model, int what) {
     ++generation_;
+    if (!model) {
+        forgetHistory();
+    } else {
+        if (changes_.size() >= maxChanges) {
+            const auto dropped = changes_.begin() + std::ptrdiff_t(maxChanges / 2);
+            knownSince_ = (dropped - 1)->generation;
+            changes_.erase(changes_.begin(), dropped);
+        }
+        changes_.push_back({generation_, model->shared_from_this(), what});
+    }
     if (autosaveEnabled_ && !autosaveTimer_.isActive())
         autosaveTimer_.start();
     notify_.schedule();
+}
+
+void ModelContext::forgetHistory() {
+    changes_.clear();
+    knownSince_ = generation_;
+}
+
+bool ModelContext::changesSince(quint64 generation, const EntityDescription& entity,
+                                const std::function<void(const Change&)>& visit) const {
+    if (generation < knownSince_)
+        return false;
+    auto it =
+        std::upper_bound(changes_.begin(), changes_.end(), generation,
+                         [](quint64 g, const Change& change) { return g < change.generation; });
+    for (; it != changes_.end(); ++it)
+        if (&it->record->entity() == &entity)
+            visit(*it);
+    return true;
 }
 
 bool ModelContext::hasChanges() const {
@@ -266,10 +334,18 @@ bool ModelContext::save(QString* errorDescription) {
                 break;
             }
             case PersistentModel::State::Updated: {
-                statement = table->update.get();
-                RowWriter writer(*statement, 0);
+                // Only what changed is written: a column this code cannot read faithfully
+                // (bytes that are not UTF-8, a value of another type) is left as it is.
+                if (model->dirty_ == 0)
+                    break;
+                statement = updateStatement(*table, model->dirty_);
+                if (!statement->isValid()) {
+                    undoAssigned();
+                    return fail(statement->prepareError());
+                }
+                RowWriter writer(*statement, 0, model->dirty_);
                 model->writeStored(writer);
-                statement->bind(int(table->entity->attributes.size()), model->rowId_);
+                statement->bind(writer.nextParameter(), model->rowId_);
                 ok = statement->run();
                 break;
             }
@@ -295,11 +371,10 @@ bool ModelContext::save(QString* errorDescription) {
     for (auto& table : tables_) {
         for (const auto& model : table->pending) {
             if (model->state_ == PersistentModel::State::Deleted) {
-                table->byRow.remove(model->rowId_);
                 model->context_ = nullptr;
             } else {
                 model->state_ = PersistentModel::State::Clean;
-                table->byRow.insert(model->rowId_, model);
+                model->dirty_ = 0;
             }
         }
         table->pending.clear();
@@ -321,6 +396,6 @@ bool ModelContext::refreshFromStore() {
         if (!load(*table, &error))
             qWarning().noquote() << "Nudgebox: could not read changes from the store:" << error;
     }
-    markChanged();
+    markChanged(nullptr, 0);
     return true;
 }

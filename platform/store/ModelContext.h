@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QTimer>
 
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -47,6 +48,19 @@ public:
     // Bumped by every change, local or from another connection.
     quint64 generation() const { return generation_; }
 
+    // One change of a record, as queries follow them.
+    struct Change {
+        enum Kind : qint8 { inserted = -1, removed = -2 };
+        quint64 generation;
+        std::shared_ptr<PersistentModel> record;
+        int what; // an attribute's schema index, or a Kind
+    };
+    // Calls visit for every change of records of that type made after the given generation,
+    // in order. False when that history is no longer known (another connection's commits
+    // were merged, or too much happened): the caller must look at everything again.
+    bool changesSince(quint64 generation, const EntityDescription& entity,
+                      const std::function<void(const Change&)>& visit) const;
+
     // Merges commits that other connections (the other process) made since the last look.
     // Runs by itself on a short timer; returns whether anything came in.
     bool refreshFromStore();
@@ -64,10 +78,12 @@ private:
     ModelContext(SqliteDatabase* db, const Schema& schema, int autosaveDelayMs, int pollIntervalMs);
     bool prepare(QString* error);
     bool load(Table& table, QString* error);
+    SqliteStatement* updateStatement(Table& table, quint32 attributes);
     Table& tableFor(const EntityDescription& entity);
     const std::vector<std::shared_ptr<PersistentModel>>& liveRecords(const EntityDescription& e);
-    void recordDidChange(PersistentModel* model);
-    void markChanged();
+    void recordDidChange(PersistentModel* model, int attribute);
+    void markChanged(PersistentModel* model, int what);
+    void forgetHistory();
     void autosave();
     qint64 readDataVersion();
 
@@ -76,6 +92,8 @@ private:
     std::unique_ptr<SqliteStatement> dataVersion_;
     qint64 lastDataVersion_ = -1;
     quint64 generation_ = 0;
+    std::vector<Change> changes_;
+    quint64 knownSince_ = 0; // changes_ is complete for generations after this one
     CoalescedCall notify_{this, [this] { emit didChange(); }};
     bool autosaveEnabled_ = true;
     QTimer autosaveTimer_;

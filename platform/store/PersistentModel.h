@@ -2,6 +2,12 @@
 
 #include "PersistentIdentifier.h"
 
+#include <QtGlobal>
+
+#include <limits>
+#include <memory>
+#include <utility>
+
 class ModelContext;
 class RowWriter;
 class StoredRow;
@@ -9,7 +15,8 @@ struct EntityDescription;
 
 // Base of every stored record. Records are reference objects: a context keeps one object per
 // stored row, so two handles are the same record exactly when they point at the same object.
-class PersistentModel {
+// Records are always owned by shared pointers.
+class PersistentModel : public std::enable_shared_from_this<PersistentModel> {
 public:
     virtual ~PersistentModel() = default;
     PersistentModel(const PersistentModel&) = delete;
@@ -22,16 +29,21 @@ public:
     bool isDeleted() const { return state_ == State::Deleted; }
     bool hasChanges() const;
 
+    // The store's order of records: by row, unsaved records last in the order of insertion.
+    std::pair<qint64, quint64> storeOrder() const {
+        return {rowId_ == 0 ? std::numeric_limits<qint64>::max() : rowId_, temporaryId_};
+    }
+
 protected:
     PersistentModel();
-    // Setters call this after changing an attribute.
-    void didChange();
+    // Setters call this after changing the attribute at that schema index.
+    void didChange(int attribute);
     // Assigns an attribute and reports the change; writing the same value is no change.
-    template <class V> void assign(V& attribute, const V& value) {
-        if (attribute == value)
+    template <class V> void assign(int attribute, V& field, const V& value) {
+        if (field == value)
             return;
-        attribute = value;
-        didChange();
+        field = value;
+        didChange(attribute);
     }
     // Lays stored values over the current ones; a value the row lacks keeps the default.
     virtual void readStored(const StoredRow& row) = 0;
@@ -39,10 +51,15 @@ protected:
 
 private:
     friend class ModelContext;
+    static quint64 takeTemporaryId();
     enum class State : quint8 { Detached, Inserted, Clean, Updated, Deleted };
 
     ModelContext* context_ = nullptr;
     qint64 rowId_ = 0;
     quint64 temporaryId_;
+    // Hash of the stored row as last read, so unchanged rows are not decoded again.
+    size_t storedHash_ = 0;
+    // Attributes changed since the last save, by schema index; only they are written.
+    quint32 dirty_ = 0;
     State state_ = State::Detached;
 };

@@ -33,21 +33,44 @@ std::optional<QUuid> StoredRow::uuid(int attribute) const {
 }
 
 void RowWriter::text(const QString& value) {
-    statement_.bind(next_++, value);
+    if (takes())
+        statement_.bind(next_++, value);
 }
 
 void RowWriter::boolean(bool value) {
-    statement_.bind(next_++, value);
+    if (takes())
+        statement_.bind(next_++, value);
 }
 
 void RowWriter::int64(qint64 value) {
-    statement_.bind(next_++, value);
+    if (takes())
+        statement_.bind(next_++, value);
 }
 
 void RowWriter::uuid(const QUuid& value) {
-    statement_.bind(next_++, uuidText(value));
+    if (takes())
+        statement_.bind(next_++, uuidText(value));
 }
 
 QString RowWriter::uuidText(const QUuid& value) {
-    return value.toString(QUuid::WithoutBraces).toUpper();
+    // QUuid's canonical 8-4-4-4-12 form in upper case, written in one go.
+    static constexpr char16_t digits[] = u"0123456789ABCDEF";
+    QString text(36, Qt::Uninitialized);
+    QChar* out = text.data();
+    auto put = [&out](quint64 field, int nibbles) {
+        for (int i = nibbles - 1; i >= 0; --i)
+            *out++ = QChar(digits[(field >> (4 * i)) & 0xF]);
+    };
+    put(value.data1, 8);
+    *out++ = u'-';
+    put(value.data2, 4);
+    *out++ = u'-';
+    put(value.data3, 4);
+    *out++ = u'-';
+    put(value.data4[0], 2);
+    put(value.data4[1], 2);
+    *out++ = u'-';
+    for (int i = 2; i < 8; ++i)
+        put(value.data4[i], 2);
+    return text;
 }

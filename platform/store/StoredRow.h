@@ -25,12 +25,14 @@ private:
     int first_;
 };
 
-// Binds a record's attributes, in schema order, to an INSERT or UPDATE statement.
+// Binds a record's attributes, in schema order, to an INSERT or UPDATE statement; only the
+// attributes in the given set (bits by schema index) when the statement writes just those.
 class RowWriter {
 public:
-    RowWriter(SqliteStatement& statement, int firstParameter)
+    RowWriter(SqliteStatement& statement, int firstParameter, quint32 attributes = ~quint32(0))
         : statement_(statement)
-        , next_(firstParameter) {}
+        , next_(firstParameter)
+        , attributes_(attributes) {}
 
     void text(const QString& value);
     void boolean(bool value);
@@ -38,8 +40,14 @@ public:
     void uuid(const QUuid& value);
 
     static QString uuidText(const QUuid& value);
+    // The parameter after the last one bound.
+    int nextParameter() const { return next_; }
 
 private:
+    bool takes() { return attributes_ & (quint32(1) << attribute_++); }
+
     SqliteStatement& statement_;
     int next_;
+    quint32 attributes_;
+    int attribute_ = 0;
 };

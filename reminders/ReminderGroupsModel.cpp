@@ -1,0 +1,61 @@
+#include "ReminderGroupsModel.h"
+
+int ReminderGroupsModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : int(entries_.size());
+}
+
+QVariant ReminderGroupsModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || index.row() >= entries_.size())
+        return {};
+    const Entry& entry = entries_[index.row()];
+    switch (role) {
+    case HeaderRole:
+        return entry.header;
+    case CompletedRole:
+        return entry.completed;
+    case OffsetRole:
+        return entry.offset;
+    case Qt::DisplayRole:
+    case TextRole:
+        return entry.row.text;
+    case ShownRole:
+        return entry.header || entry.row.shown;
+    case TitleRole:
+        return entry.title;
+    case ExpandedRole:
+        return entry.expanded;
+    default:
+        return {};
+    }
+}
+
+QHash<int, QByteArray> ReminderGroupsModel::roleNames() const {
+    return {{HeaderRole, "header"},     {CompletedRole, "completed"}, {OffsetRole, "offset"},
+            {TextRole, "reminderText"}, {ShownRole, "shown"},         {TitleRole, "title"},
+            {ExpandedRole, "expanded"}};
+}
+
+void ReminderGroupsModel::setGroups(const Group& pending, const Group& completed) {
+    QList<Entry> next;
+    for (const Group* group : {&pending, &completed}) {
+        const auto& rows = group->rows->rows();
+        if (rows.isEmpty())
+            continue;
+        const bool isCompleted = group == &completed;
+        next.append({true, isCompleted, -1, {}, group->title, group->expanded});
+        if (!group->expanded)
+            continue;
+        for (qsizetype i = 0; i < rows.size(); ++i)
+            next.append({false, isCompleted, int(i), rows[i], {}, false});
+    }
+    publish(
+        entries_, std::move(next),
+        [](const Entry& a, const Entry& b) {
+            return a.header == b.header && a.completed == b.completed &&
+                   a.row.reminder == b.row.reminder;
+        },
+        [](const Entry& a, const Entry& b) {
+            return a.offset == b.offset && a.title == b.title && a.expanded == b.expanded &&
+                   (a.header || a.row.drawsLike(b.row));
+        });
+}

@@ -1,0 +1,46 @@
+#pragma once
+
+#include "ReminderListModel.h"
+#include "ui/DiffingListModel.h"
+
+// What the list screen draws below the add row, as one list so that only the rows on screen
+// are built: the Pending header and rows, then the Completed header and rows. A group's rows
+// are left out while it is collapsed; its header is there while the group has reminders.
+class ReminderGroupsModel : public DiffingListModel {
+    Q_OBJECT
+public:
+    struct Group {
+        const ReminderListModel* rows;
+        QString title;
+        bool expanded;
+    };
+    struct Entry {
+        bool header = false;
+        bool completed = false; // which group
+        int offset = -1;        // in the group's unfiltered rows; -1 for a header
+        ReminderListModel::Row row;
+        QString title;
+        bool expanded = false;
+    };
+    enum Role {
+        HeaderRole = Qt::UserRole + 1,
+        CompletedRole,
+        OffsetRole,
+        TextRole,
+        ShownRole,
+        TitleRole,
+        ExpandedRole
+    };
+
+    using DiffingListModel::DiffingListModel;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    QHash<int, QByteArray> roleNames() const override;
+
+    const QList<Entry>& entries() const { return entries_; }
+    void setGroups(const Group& pending, const Group& completed);
+
+private:
+    QList<Entry> entries_;
+};
