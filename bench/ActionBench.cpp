@@ -94,7 +94,9 @@ qsizetype total(ModelContext& context) {
 }
 } // namespace
 
-bool benchActions(const SeededStore& store, int runs, Report& report, QString* error) {
+bool benchActions(const SeededStore& store, int runs, const QStringList& only, Report& report,
+                  QString* error) {
+    auto wants = [&](const QString& name) { return only.isEmpty() || only.contains(name); };
     const int size = store.size();
     const QString category = SeededStore::category().rawValue();
     RawSqlite raw(store.copyStore(QStringLiteral("raw.store")));
@@ -129,7 +131,7 @@ bool benchActions(const SeededStore& store, int runs, Report& report, QString* e
     };
 
     // add: a pending reminder from the add row.
-    {
+    if (wants(QStringLiteral("add"))) {
         const qsizetype before = total(context);
         Samples app = bench.measure(
             "add", runs,
@@ -139,7 +141,7 @@ bool benchActions(const SeededStore& store, int runs, Report& report, QString* e
         row(QStringLiteral("add reminder"), app, raw.insertOne(runs), QStringLiteral("1 INSERT"));
     }
     // toggle: tapping a row flips it.
-    {
+    if (wants(QStringLiteral("toggle"))) {
         const auto reminder = list.pendingList().first();
         Samples app = bench.measure(
             "toggle", runs, [](int) {}, [&](int) { list.toggleCompletion(reminder); });
@@ -149,7 +151,7 @@ bool benchActions(const SeededStore& store, int runs, Report& report, QString* e
             QStringLiteral("1 UPDATE"));
     }
     // delete: the reminders added above, one by one.
-    {
+    if (wants(QStringLiteral("delete"))) {
         const qsizetype before = total(context);
         Samples app = bench.measure(
             "delete", runs, [](int) {},
@@ -159,7 +161,7 @@ bool benchActions(const SeededStore& store, int runs, Report& report, QString* e
             QStringLiteral("1 DELETE"));
     }
     // move: the last pending row dragged to the top renumbers the whole group.
-    {
+    if (wants(QStringLiteral("move"))) {
         const qsizetype group = list.pendingList().size();
         Samples app = bench.measure(
             "move", runs, [](int) {},
@@ -169,7 +171,7 @@ bool benchActions(const SeededStore& store, int runs, Report& report, QString* e
             raw.renumber(raw.rowsOf(category, true), runs), QStringLiteral("%1 UPDATE").arg(group));
     }
     // mark all: the pending group of the category completed at once.
-    {
+    if (wants(QStringLiteral("mark-all"))) {
         const auto pending = list.pendingList();
         Samples app = bench.measure(
             "mark all", runs,
@@ -188,7 +190,7 @@ bool benchActions(const SeededStore& store, int runs, Report& report, QString* e
         context.save();
     }
     // bulk delete: the sidebar's "Delete all reminders" of a category, put back between runs.
-    {
+    if (wants(QStringLiteral("bulk-delete"))) {
         const QString other = ReminderCategory(ReminderCategory::pets).rawValue();
         const auto victims = raw.rowsOf(other, false);
         const qsizetype before = total(context);
@@ -212,7 +214,7 @@ bool benchActions(const SeededStore& store, int runs, Report& report, QString* e
             raw.deleteRows(victims, runs), QStringLiteral("%1 DELETE").arg(victims.size()));
     }
     // apply hand-over: 50 ids from the widget applied when the application becomes active.
-    {
+    if (wants(QStringLiteral("hand-over"))) {
         constexpr int handed = 50;
         UserDefaults shared(AppGroup::identifier());
         QList<std::shared_ptr<Reminder>> chosen;
@@ -239,7 +241,7 @@ bool benchActions(const SeededStore& store, int runs, Report& report, QString* e
             raw.updateCompleted(rows, runs), QStringLiteral("%1 UPDATE").arg(rows.size()));
     }
     // The chart slices alone.
-    {
+    if (wants(QStringLiteral("slices"))) {
         Samples app;
         for (int run = 0; run < runs; ++run)
             app.time([&] { list.updatePieChartData(); });

@@ -48,6 +48,10 @@ int main(int argc, char* argv[]) {
     parser.addOption({"runs", "Runs of each action.", "n", "30"});
     parser.addOption({"start-runs", "Runs of the cold start.", "n", "10"});
     parser.addOption({"no-processes", "Skip cold start, memory and widget redraw."});
+    parser.addOption({"only",
+                      "Only these actions (add, toggle, delete, move, mark-all, "
+                      "bulk-delete, hand-over, slices), comma separated.",
+                      "list"});
     parser.process(application);
 
     const int runs = std::max(2, parser.value("runs").toInt());
@@ -61,7 +65,8 @@ int main(int argc, char* argv[]) {
         QString error;
         bool ok = store.isValid();
         error = store.error();
-        ok = ok && benchActions(store, runs, report, &error);
+        ok = ok && benchActions(store, runs, parser.value("only").split(u',', Qt::SkipEmptyParts),
+                                report, &error);
         if (ok && !parser.isSet("no-processes")) {
             ok = benchColdStart(store, startRuns, report, &error);
             if (ok && bus)

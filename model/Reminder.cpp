@@ -7,12 +7,11 @@ Reminder::Reminder()
     : id_(QUuid::createUuid()) {}
 
 Reminder::Reminder(QString category, bool completed, QUuid id, qint64 orderIndex, QString text)
-    : category_(std::move(category))
-    , completed_(completed)
-    , id_(id)
+    : id_(id)
     , orderIndex_(orderIndex)
-    , text_(std::move(text)) {
-    fileCategory();
+    , text_(std::move(text))
+    , completed_(completed) {
+    setCategoryText(std::move(category));
 }
 
 const EntityDescription& Reminder::entityDescription() {
@@ -23,16 +22,25 @@ const EntityDescription& Reminder::entityDescription() {
          {QStringLiteral("id"), AttributeType::Uuid},
          {QStringLiteral("orderIndex"), AttributeType::Int64},
          {QStringLiteral("text"), AttributeType::Text}},
-        [] { return std::shared_ptr<Reminder>(new Reminder(StoredTag{})); }};
+        [] { return std::make_shared<Reminder>(StoredTag{}); }};
     return description;
 }
 
-void Reminder::fileCategory() {
-    const auto category = ReminderCategory::fromRawValue(category_);
-    filed_ = category ? qint8(category->value()) : qint8(-1);
-    // Equal text: share the catalogue's copy instead of one string per record.
-    if (category)
-        category_ = category->rawValue();
+void Reminder::setCategoryText(QString text) {
+    if (const auto category = ReminderCategory::fromRawValue(text)) {
+        filed_ = qint8(category->value());
+        otherCategory_.reset();
+    } else {
+        filed_ = -1;
+        otherCategory_ = text.isEmpty() ? nullptr : std::make_unique<QString>(std::move(text));
+    }
+}
+
+const QString& Reminder::category() const {
+    static const QString none;
+    if (filed_ >= 0)
+        return ReminderCategory(ReminderCategory::Case(filed_)).rawValue();
+    return otherCategory_ ? *otherCategory_ : none;
 }
 
 std::optional<ReminderCategory> Reminder::filedCategory() const {
@@ -42,10 +50,9 @@ std::optional<ReminderCategory> Reminder::filedCategory() const {
 }
 
 void Reminder::setCategory(const QString& value) {
-    if (category_ == value)
+    if (category() == value)
         return;
-    category_ = value;
-    fileCategory();
+    setCategoryText(value);
     didChange(categoryAttribute);
 }
 
@@ -70,8 +77,7 @@ QString Reminder::idText() const {
 }
 
 void Reminder::readStored(const StoredRow& row) {
-    category_ = row.text(categoryAttribute).value_or(QString());
-    fileCategory();
+    setCategoryText(row.text(categoryAttribute).value_or(QString()));
     completed_ = row.boolean(completedAttribute).value_or(false);
     if (const auto id = row.uuid(idAttribute))
         id_ = *id;
@@ -82,7 +88,7 @@ void Reminder::readStored(const StoredRow& row) {
 }
 
 void Reminder::writeStored(RowWriter& writer) const {
-    writer.text(category_);
+    writer.text(category());
     writer.boolean(completed_);
     writer.uuid(id_);
     writer.int64(orderIndex_);

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QUuid>
 
+#include <memory>
 #include <optional>
 
 struct EntityDescription;
@@ -28,7 +29,7 @@ public:
     static const EntityDescription& entityDescription();
     const EntityDescription& entity() const override { return entityDescription(); }
 
-    const QString& category() const { return category_; }
+    const QString& category() const;
     void setCategory(const QString& category);
     // The category whose raw value the stored text is, exactly; none for any other text.
     std::optional<ReminderCategory> filedCategory() const;
@@ -49,16 +50,24 @@ protected:
     void readStored(const StoredRow& row) override;
     void writeStored(RowWriter& writer) const override;
 
-private:
-    struct StoredTag {};
-    // For rows read from the store: the random id is drawn only if the row has none.
+public:
+    // For rows read from the store: the random id is drawn only if the row has none. The tag
+    // can only be made here, so only the store's factory uses it.
+    class StoredTag {
+        friend class Reminder;
+        StoredTag() = default;
+    };
     explicit Reminder(StoredTag) {}
-    void fileCategory();
 
-    QString category_;
-    bool completed_ = false;
-    qint8 filed_ = -1; // the category's case, or -1
+private:
+    void setCategoryText(QString text);
+
+    // A catalogue category is kept as its case (its text is the catalogue's); any other text
+    // is kept aside, so that most records carry no category string of their own.
+    std::unique_ptr<QString> otherCategory_;
     QUuid id_;
     qint64 orderIndex_ = 0;
     QString text_;
+    bool completed_ = false;
+    qint8 filed_ = -1; // the category's case, or -1
 };

@@ -2,7 +2,6 @@
 
 #include "Localization.h"
 
-#include <string>
 #include <utility>
 
 namespace {
@@ -67,11 +66,15 @@ const std::array<ReminderCategory, ReminderCategory::caseCount>& ReminderCategor
     return cases;
 }
 
-QString ReminderCategory::rawValue() const {
-    // The table outlives every copy, so the text is shared rather than copied.
-    const char16_t* raw = table[value_].rawValue;
-    return QString::fromRawData(reinterpret_cast<const QChar*>(raw),
-                                qsizetype(std::char_traits<char16_t>::length(raw)));
+const QString& ReminderCategory::rawValue() const {
+    // Made once and shared by every record filed under the category.
+    static const auto texts = [] {
+        std::array<QString, caseCount> texts;
+        for (int i = 0; i < caseCount; ++i)
+            texts[i] = QString::fromUtf16(table[i].rawValue);
+        return texts;
+    }();
+    return texts[value_];
 }
 
 QString ReminderCategory::iconName() const {

@@ -52,7 +52,7 @@ public:
     static const std::array<ReminderCategory, caseCount>& allCases();
 
     Case value() const { return value_; }
-    QString rawValue() const;
+    const QString& rawValue() const;
     QString iconName() const;
     // The raw value looked up in the main localisation table.
     QString shownName() const;

@@ -3,13 +3,15 @@
 #include "Provider.h"
 #include "SaveReminderId.h"
 #include "ScreenFixture.h"
+#include "store/Query.h"
 
 class WidgetTest : public QObject {
     Q_OBJECT
     ScreenFixture fixture_;
+    std::unique_ptr<Query<Reminder>> reminders_;
 
     std::unique_ptr<App_WidgetEntryView> draw(WidgetFamily family) {
-        return std::make_unique<App_WidgetEntryView>(family, fixture_.context());
+        return std::make_unique<App_WidgetEntryView>(family, reminders_.get());
     }
     void handOver(const QStringList& ids) {
         UserDefaults shared(AppGroup::identifier());
@@ -17,7 +19,10 @@ class WidgetTest : public QObject {
     }
 
 private slots:
-    void init() { fixture_.reset(); }
+    void init() {
+        fixture_.reset();
+        reminders_ = std::make_unique<Query<Reminder>>(fixture_.context());
+    }
 
     void timelinesAreFiveHourlyEntries() {
         const QDateTime now = QDateTime::currentDateTime();

@@ -29,7 +29,7 @@ void App_Widget::timeline(std::function<void(QList<QDateTime>, TimelineReloadPol
     });
 }
 
-ModelContext* App_Widget::currentContext() {
+Query<Reminder>* App_Widget::currentReminders() {
     if (!container_ && !openFailed_) {
         ModelConfiguration configuration;
         // The widget never writes the store; nothing for autosave to do.
@@ -44,11 +44,13 @@ ModelContext* App_Widget::currentContext() {
     if (!container_)
         return nullptr;
     container_->mainContext()->refreshFromStore();
-    return container_->mainContext();
+    if (!reminders_)
+        reminders_ = std::make_unique<Query<Reminder>>(container_->mainContext());
+    return reminders_.get();
 }
 
 QObject* App_Widget::makeEntryView(WidgetFamily family, QObject* parent) {
-    return new App_WidgetEntryView(family, currentContext(), parent);
+    return new App_WidgetEntryView(family, currentReminders(), parent);
 }
 
 QUrl App_Widget::entryViewSource() const {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "Provider.h"
+#include "Reminder.h"
 #include "store/ModelContainer.h"
+#include "store/Query.h"
 #include "widgets/WidgetKit.h"
 
 #include <memory>
@@ -24,9 +26,11 @@ public:
     QUrl entryViewSource() const override;
 
 private:
-    ModelContext* currentContext();
+    // The live query of all reminders, with the store read again as it is now.
+    Query<Reminder>* currentReminders();
 
     Provider provider_;
     std::unique_ptr<ModelContainer> container_;
+    std::unique_ptr<Query<Reminder>> reminders_;
     bool openFailed_ = false;
 };

@@ -7,40 +7,54 @@
 #include "SaveReminderId.h"
 #include "SettingsKeys.h"
 #include "TextRules.h"
-#include "store/ModelContext.h"
+#include "store/Query.h"
 #include "ui/SymbolCatalogue.h"
 
 #include <QSet>
 
-App_WidgetEntryView::App_WidgetEntryView(WidgetFamily family, ModelContext* context,
+App_WidgetEntryView::App_WidgetEntryView(WidgetFamily family, Query<Reminder>* reminders,
                                          QObject* parent)
     : QObject(parent)
-    , widgetFamily(family) {
-    if (context)
-        reminders_ = context->fetch<Reminder>();
+    , widgetFamily(family)
+    , reminders_(reminders) {
     UserDefaults shared(AppGroup::identifier());
     completedReminders_ = readSetting(shared, SettingsKeys::completedReminders);
 }
 
+const QList<std::shared_ptr<Reminder>>& App_WidgetEntryView::reminders() const {
+    static const QList<std::shared_ptr<Reminder>> none;
+    return reminders_ ? reminders_->results() : none;
+}
+
+App_WidgetEntryView::Counts App_WidgetEntryView::counts() const {
+    // One pass over the store, the first time the drawing asks.
+    if (!counts_) {
+        Counts counts;
+        for (const auto& reminder : reminders())
+            ++(reminder->completed() ? counts.completed : counts.pending);
+        counts_ = counts;
+    }
+    return *counts_;
+}
+
 App_WidgetEntryView::SmallState App_WidgetEntryView::smallState() const {
-    if (reminders_.isEmpty())
+    const Counts c = counts();
+    if (c.completed + c.pending == 0)
         return SmallState::noReminders;
-    const bool anyPending = std::any_of(reminders_.begin(), reminders_.end(),
-                                        [](const auto& r) { return !r->completed(); });
-    return anyPending ? SmallState::chart : SmallState::noPending;
+    return c.pending > 0 ? SmallState::chart : SmallState::noPending;
 }
 
 QString App_WidgetEntryView::percentageText() const {
-    const auto done = std::count_if(reminders_.begin(), reminders_.end(),
-                                    [](const auto& r) { return r->completed(); });
-    return TextRules::percentageText(done, reminders_.size());
+    const Counts c = counts();
+    return TextRules::percentageText(c.completed, c.completed + c.pending);
 }
 
 QList<App_WidgetEntryView::Row> App_WidgetEntryView::rows() const {
     // The last eight of the pending list, found from its end.
     const QSet<QString> handedOver(completedReminders_.begin(), completedReminders_.end());
     QList<Row> last;
-    for (auto it = reminders_.crbegin(); it != reminders_.crend() && last.size() < 8; ++it) {
+    const auto& all = reminders();
+    for (auto it = all.crbegin(); it != all.crend() && last.size() < 8; ++it) {
         const Reminder& reminder = **it;
         if (reminder.completed())
             continue;
@@ -61,10 +75,9 @@ QString App_WidgetEntryView::iconNameFor(const QString& storedCategory) {
 
 void App_WidgetEntryView::onAppear() {
     pieChartData_.clear();
-    double completed = 0, pending = 0;
-    for (const auto& reminder : reminders_)
-        ++(reminder->completed() ? completed : pending);
-    pieChartData_ = {{completed, ReminderStatus::completed}, {pending, ReminderStatus::pending}};
+    const Counts c = counts();
+    pieChartData_ = {{double(c.completed), ReminderStatus::completed},
+                     {double(c.pending), ReminderStatus::pending}};
     emit pieChartDataChanged();
 }
 

@@ -10,8 +10,9 @@
 #include <QVariantMap>
 
 #include <memory>
+#include <optional>
 
-class ModelContext;
+template <class T> class Query;
 
 // What one drawing of the widget shows, read from the store and the shared suite when the
 // view is made: the ring of all reminders (small) or the last eight pending ones (large).
@@ -33,7 +34,8 @@ public:
         QString iconName;
     };
 
-    App_WidgetEntryView(WidgetFamily family, ModelContext* context, QObject* parent = nullptr);
+    // reminders: the widget's live query of all reminders (none: an unreadable store).
+    App_WidgetEntryView(WidgetFamily family, Query<Reminder>* reminders, QObject* parent = nullptr);
 
     const WidgetFamily widgetFamily;
     int widgetFamilyValue() const { return int(widgetFamily); }
@@ -61,7 +63,14 @@ signals:
     void pieChartDataChanged();
 
 private:
-    QList<std::shared_ptr<Reminder>> reminders_;
+    struct Counts {
+        qint64 completed = 0, pending = 0;
+    };
+    const QList<std::shared_ptr<Reminder>>& reminders() const;
+    Counts counts() const;
+
+    Query<Reminder>* reminders_;
     QStringList completedReminders_;
     PieChartSlices pieChartData_;
+    mutable std::optional<Counts> counts_;
 };

@@ -90,12 +90,21 @@ std::unique_ptr<NotificationStore> NotificationStore::open(const QString& path, 
 }
 
 bool NotificationStore::run(const char* sql, const QList<QVariant>& arguments) {
-    SqliteStatement statement(*db_, sql);
-    bindAll(statement, arguments);
-    if (statement.run())
+    auto& statement = statements_[sql];
+    if (!statement)
+        statement = std::make_unique<SqliteStatement>(*db_, sql);
+    bindAll(*statement, arguments);
+    if (statement->run())
         return true;
-    qWarning().noquote() << "Nudgebox notifications:" << statement.error();
+    qWarning().noquote() << "Nudgebox notifications:" << statement->error();
     return false;
+}
+
+std::unique_ptr<SqliteTransaction> NotificationStore::transaction() {
+    auto transaction = std::make_unique<SqliteTransaction>(*db_);
+    if (!transaction->isActive())
+        return nullptr;
+    return transaction;
 }
 
 bool NotificationStore::addPending(const UNNotificationRequest& request, qint64 nowMs) {

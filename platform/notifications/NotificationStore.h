@@ -6,8 +6,11 @@
 #include <QString>
 
 #include <memory>
+#include <unordered_map>
 
 class SqliteDatabase;
+class SqliteStatement;
+class SqliteTransaction;
 
 // The notification service's own durable data, apart from the application's store: pending
 // requests, what has been delivered (to close it later) and the permission decision. Opened
@@ -54,9 +57,14 @@ public:
     // Moves whenever another connection commits.
     qint64 dataVersion();
 
+    // Makes the writes until it is destroyed one transaction (none if it cannot begin).
+    std::unique_ptr<SqliteTransaction> transaction();
+
 private:
     explicit NotificationStore(std::unique_ptr<SqliteDatabase> db);
     bool run(const char* sql, const QList<QVariant>& arguments);
 
     std::unique_ptr<SqliteDatabase> db_;
+    // Prepared once per statement text (the texts are literals, so their addresses do).
+    std::unordered_map<const char*, std::unique_ptr<SqliteStatement>> statements_;
 };

@@ -1,5 +1,6 @@
 #include "UNUserNotificationCenter.h"
 
+#include "../sqlite/SqliteTransaction.h"
 #include "NotificationAgentBus.h"
 #include "NotificationStore.h"
 
@@ -153,9 +154,36 @@ UNUserNotificationCenter::~UNUserNotificationCenter() {
     thread_->wait();
 }
 
-void UNUserNotificationCenter::post(std::function<void(Service&)> work) {
-    Service* service = service_;
-    QMetaObject::invokeMethod(service, [service, work = std::move(work)] { work(*service); });
+void UNUserNotificationCenter::post(std::function<void(Service&)> work, bool writesStore) {
+    bool wasEmpty = false;
+    {
+        QMutexLocker lock(&queueMutex_);
+        wasEmpty = queue_.empty();
+        queue_.push_back({std::move(work), writesStore});
+    }
+    if (wasEmpty)
+        QMetaObject::invokeMethod(service_, [this] { drain(); });
+}
+
+void UNUserNotificationCenter::drain() {
+    std::vector<Work> batch;
+    {
+        QMutexLocker lock(&queueMutex_);
+        batch.swap(queue_);
+    }
+    for (size_t i = 0; i < batch.size();) {
+        if (!batch[i].writesStore) {
+            batch[i++].run(*service_);
+            continue;
+        }
+        NotificationStore* store = service_->store();
+        const auto transaction = store ? store->transaction() : nullptr;
+        for (; i < batch.size() && batch[i].writesStore; ++i)
+            batch[i].run(*service_);
+        if (transaction && !transaction->commit())
+            qWarning().noquote() << "Nudgebox: notification changes were not stored:"
+                                 << transaction->error();
+    }
 }
 
 void UNUserNotificationCenter::requestAuthorization(UNAuthorizationOptions, QObject* receiver,
@@ -168,29 +196,38 @@ void UNUserNotificationCenter::requestAuthorization(UNAuthorizationOptions, QObj
 }
 
 void UNUserNotificationCenter::add(const UNNotificationRequest& request) {
-    post([request](Service& service) {
-        if (!request.trigger.isValid()) {
-            qWarning().noquote() << "Nudgebox: a notification trigger needs a positive interval";
-            return;
-        }
-        if (NotificationStore* store = service.store();
-            store && store->addPending(request, QDateTime::currentMSecsSinceEpoch()))
-            service.wakeAgent();
-    });
+    post(
+        [request](Service& service) {
+            if (!request.trigger.isValid()) {
+                qWarning().noquote()
+                    << "Nudgebox: a notification trigger needs a positive interval";
+                return;
+            }
+            if (NotificationStore* store = service.store();
+                store && store->addPending(request, QDateTime::currentMSecsSinceEpoch()))
+                service.wakeAgent();
+        },
+        true);
 }
 
 void UNUserNotificationCenter::removePendingNotificationRequests(const QStringList& identifiers) {
-    post([identifiers](Service& service) {
-        if (NotificationStore* store = service.store(); store && store->removePending(identifiers))
-            service.wakeAgent();
-    });
+    post(
+        [identifiers](Service& service) {
+            if (NotificationStore* store = service.store();
+                store && store->removePending(identifiers))
+                service.wakeAgent();
+        },
+        true);
 }
 
 void UNUserNotificationCenter::removeDeliveredNotifications(const QStringList& identifiers) {
-    post([identifiers](Service& service) {
-        if (NotificationStore* store = service.store(); store && store->requestClose(identifiers))
-            service.wakeAgent();
-    });
+    post(
+        [identifiers](Service& service) {
+            if (NotificationStore* store = service.store();
+                store && store->requestClose(identifiers))
+                service.wakeAgent();
+        },
+        true);
 }
 
 void UNUserNotificationCenter::getPendingNotificationRequests(

@@ -3,12 +3,14 @@
 #include "UNNotificationRequest.h"
 
 #include <QList>
+#include <QMutex>
 #include <QObject>
 #include <QStringList>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 class QThread;
 
@@ -45,8 +47,17 @@ public:
 private:
     UNUserNotificationCenter();
     class Service;
-    void post(std::function<void(Service&)> work);
+    struct Work {
+        std::function<void(Service&)> run;
+        bool writesStore;
+    };
+    // Queues work for the service's thread. Runs of queued store writes share one
+    // transaction there, so a bulk action's many removals cost one commit.
+    void post(std::function<void(Service&)> work, bool writesStore = false);
+    void drain();
 
     std::unique_ptr<QThread> thread_;
     Service* service_;
+    QMutex queueMutex_;
+    std::vector<Work> queue_;
 };

@@ -2,7 +2,7 @@
 
 #include "SqliteDatabase.h"
 
-#include <QHashFunctions>
+#include <cstring>
 
 #include <sqlite3.h>
 
@@ -94,22 +94,48 @@ QString SqliteStatement::columnText(int column) const {
     return bytes ? QString::fromUtf8(bytes, size) : QString();
 }
 
+namespace {
+// A fast 64-bit mix (not for security, only to notice changed rows): eight bytes a step.
+quint64 mix(quint64 h, quint64 v) {
+    h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
+    h *= 0xFF51AFD7ED558CCDull;
+    return h ^ (h >> 32);
+}
+
+quint64 hashBytes(const unsigned char* bytes, size_t size, quint64 h) {
+    h = mix(h, size);
+    size_t i = 0;
+    for (; i + 8 <= size; i += 8) {
+        quint64 word;
+        std::memcpy(&word, bytes + i, 8);
+        h = mix(h, word);
+    }
+    quint64 rest = 0;
+    std::memcpy(&rest, bytes + i, size - i);
+    return mix(h, rest);
+}
+} // namespace
+
 size_t SqliteStatement::columnHash(int column, size_t seed) const {
     const int type = sqlite3_column_type(stmt_, column);
-    seed = qHashMulti(seed, type);
+    quint64 h = mix(seed, quint64(type));
     switch (type) {
     case SQLITE_INTEGER:
-        return qHashMulti(seed, sqlite3_column_int64(stmt_, column));
-    case SQLITE_FLOAT:
-        return qHashMulti(seed, sqlite3_column_double(stmt_, column));
+        return mix(h, quint64(sqlite3_column_int64(stmt_, column)));
+    case SQLITE_FLOAT: {
+        const double value = sqlite3_column_double(stmt_, column);
+        quint64 bits;
+        std::memcpy(&bits, &value, 8);
+        return mix(h, bits);
+    }
     case SQLITE_TEXT:
     case SQLITE_BLOB: {
         // Read as a blob: the stored bytes, whatever their encoding.
-        const void* bytes = sqlite3_column_blob(stmt_, column);
+        const auto* bytes = static_cast<const unsigned char*>(sqlite3_column_blob(stmt_, column));
         const int size = sqlite3_column_bytes(stmt_, column);
-        return bytes ? qHashBits(bytes, size_t(size), seed) : seed;
+        return bytes ? hashBytes(bytes, size_t(size), h) : h;
     }
     default:
-        return seed;
+        return h;
     }
 }

@@ -111,46 +111,56 @@ qint64 ModelContext::readDataVersion() {
     return version;
 }
 
-bool ModelContext::load(Table& table, QString* error) {
+bool ModelContext::load(Table& table, QString* error, Reload* reload) {
     // Walks the rows (by row id) beside the records already known (also by row id): a row
     // seen before is decoded again only if its bytes changed, a new row becomes a record,
     // and a known record whose row is gone was deleted by the other process.
-    std::vector<std::shared_ptr<PersistentModel>*> known, unsaved;
+    // Stored records come first, by row; check rather than trust it before walking them.
+    std::vector<std::shared_ptr<PersistentModel>*> known;
+    bool unsaved = false;
+    bool ordered = true;
+    qint64 previous = 0;
     known.reserve(table.records.size());
     for (auto& record : table.records) {
         if (record->isDeleted())
             continue;
-        (record->rowId_ == 0 ? unsaved : known).push_back(&record);
+        if (record->rowId_ == 0) {
+            unsaved = true;
+            continue;
+        }
+        ordered = ordered && record->rowId_ > previous;
+        previous = record->rowId_;
+        known.push_back(&record);
     }
-    auto byRow = [](const auto* a, const auto* b) { return (*a)->rowId_ < (*b)->rowId_; };
-    if (!std::is_sorted(known.begin(), known.end(), byRow))
-        std::stable_sort(known.begin(), known.end(), byRow);
+    if (!ordered)
+        std::stable_sort(known.begin(), known.end(),
+                         [](const auto* a, const auto* b) { return (*a)->rowId_ < (*b)->rowId_; });
     QSet<qint64> pendingDeletes;
     for (const auto& record : table.pending)
         if (record->isDeleted() && record->rowId_ != 0)
             pendingDeletes.insert(record->rowId_);
 
     const int columns = int(table.entity->attributes.size());
-    std::vector<std::shared_ptr<PersistentModel>> records;
-    records.reserve(table.records.size());
-    std::vector<PersistentModel*> vanished;
+    std::vector<std::shared_ptr<PersistentModel>> fresh;
+    std::vector<std::shared_ptr<PersistentModel>> vanished;
     size_t k = 0;
     SqliteStatement& select = *table.selectAll;
     while (select.next()) {
         const qint64 rowId = select.columnInt64(0);
         for (; k < known.size() && (**known[k]).rowId_ < rowId; ++k)
-            vanished.push_back(known[k]->get());
+            vanished.push_back(*known[k]);
         size_t hash = 0;
         for (int c = 1; c <= columns; ++c)
             hash = select.columnHash(c, hash);
         if (k < known.size() && (**known[k]).rowId_ == rowId) {
-            const auto& record = *known[k++];
+            PersistentModel* record = known[k++]->get();
             // Local edits win over what the other process wrote.
             if (record->state_ == PersistentModel::State::Clean && record->storedHash_ != hash) {
                 record->readStored(StoredRow(select, 1));
                 record->storedHash_ = hash;
+                if (reload)
+                    reload->changed.push_back(record);
             }
-            records.push_back(record);
             continue;
         }
         if (pendingDeletes.contains(rowId))
@@ -161,7 +171,7 @@ bool ModelContext::load(Table& table, QString* error) {
         record->rowId_ = rowId;
         record->storedHash_ = hash;
         record->state_ = PersistentModel::State::Clean;
-        records.push_back(std::move(record));
+        fresh.push_back(std::move(record));
     }
     const bool ok = select.errorCode() == 0;
     select.reset();
@@ -171,14 +181,47 @@ bool ModelContext::load(Table& table, QString* error) {
         return false;
     }
     for (; k < known.size(); ++k)
-        vanished.push_back(known[k]->get());
-    for (const auto* record : unsaved)
-        records.push_back(*record);
-    for (PersistentModel* record : vanished) {
+        vanished.push_back(*known[k]);
+    if (fresh.empty() && vanished.empty())
+        return true; // the same records: nothing to rebuild
+
+    for (const auto& record : vanished) {
         record->state_ = PersistentModel::State::Deleted;
         record->context_ = nullptr;
     }
     std::erase_if(table.pending, [](const auto& r) { return r->context_ == nullptr; });
+    if (reload) {
+        reload->removed.insert(reload->removed.end(), vanished.begin(), vanished.end());
+        // New rows can be followed as inserts only if they come last in store order.
+        qint64 lastKept = 0;
+        for (const auto* record : known)
+            if (!(*record)->isDeleted())
+                lastKept = std::max(lastKept, (*record)->rowId_);
+        if (unsaved || (!fresh.empty() && fresh.front()->rowId_ < lastKept))
+            reload->complete = false;
+        reload->inserted.insert(reload->inserted.end(), fresh.begin(), fresh.end());
+    }
+    if (known.empty() && !unsaved) {
+        table.records = std::move(fresh); // a first read: no second copy of every handle
+        table.needsCompaction = false;
+        return true;
+    }
+    // Store order again: the kept and the new stored records by row, then the unsaved ones.
+    std::vector<std::shared_ptr<PersistentModel>> records;
+    records.reserve(known.size() + fresh.size() + 16);
+    auto nextFresh = fresh.begin();
+    for (auto* slot : known) {
+        if ((*slot)->isDeleted())
+            continue;
+        for (; nextFresh != fresh.end() && (*nextFresh)->rowId_ < (*slot)->rowId_; ++nextFresh)
+            records.push_back(std::move(*nextFresh));
+        records.push_back(std::move(*slot));
+    }
+    for (; nextFresh != fresh.end(); ++nextFresh)
+        records.push_back(std::move(*nextFresh));
+    for (auto& record : table.records)
+        if (record && !record->isDeleted() && record->rowId_ == 0)
+            records.push_back(std::move(record));
     table.records = std::move(records);
     table.needsCompaction = false;
     return true;
@@ -242,18 +285,26 @@ void ModelContext::recordDidChange(PersistentModel* model, int attribute) {
 }
 
 void ModelContext::markChanged(PersistentModel* model, int what) {
+    logChange(model, what);
+    notifyChange();
+}
+
+void ModelContext::logChange(PersistentModel* model, int what) {
     ++generation_;
     if (!model) {
         forgetHistory();
-    } else {
-        if (changes_.size() >= maxChanges) {
-            const auto dropped = changes_.begin() + std::ptrdiff_t(maxChanges / 2);
-            knownSince_ = (dropped - 1)->generation;
-            changes_.erase(changes_.begin(), dropped);
-        }
-        changes_.push_back({generation_, model->shared_from_this(), what});
+        return;
     }
-    if (autosaveEnabled_ && !autosaveTimer_.isActive())
+    if (changes_.size() >= maxChanges) {
+        const auto dropped = changes_.begin() + std::ptrdiff_t(maxChanges / 2);
+        knownSince_ = (dropped - 1)->generation;
+        changes_.erase(changes_.begin(), dropped);
+    }
+    changes_.push_back({generation_, model->shared_from_this(), what});
+}
+
+void ModelContext::notifyChange() {
+    if (autosaveEnabled_ && hasChanges() && !autosaveTimer_.isActive())
         autosaveTimer_.start();
     notify_.schedule();
 }
@@ -391,11 +442,24 @@ bool ModelContext::refreshFromStore() {
     if (version == lastDataVersion_)
         return false;
     lastDataVersion_ = version;
+    // What the other process changed is followed like a change made here, so live queries
+    // need not look at every record again.
+    Reload reload;
     for (auto& table : tables_) {
         QString error;
-        if (!load(*table, &error))
+        if (!load(*table, &error, &reload)) {
             qWarning().noquote() << "Nudgebox: could not read changes from the store:" << error;
+            reload.complete = false;
+        }
     }
-    markChanged(nullptr, 0);
+    for (PersistentModel* record : reload.changed)
+        logChange(record, Change::reloaded);
+    for (const auto& record : reload.removed)
+        logChange(record.get(), Change::removed);
+    for (const auto& record : reload.inserted)
+        logChange(record.get(), Change::inserted);
+    if (!reload.complete)
+        logChange(nullptr, 0);
+    notifyChange();
     return true;
 }

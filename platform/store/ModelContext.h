@@ -50,7 +50,9 @@ public:
 
     // One change of a record, as queries follow them.
     struct Change {
-        enum Kind : qint8 { inserted = -1, removed = -2 };
+        // reloaded: read again from the store after the other process wrote it; any
+        // attribute may have changed.
+        enum Kind : qint8 { inserted = -1, removed = -2, reloaded = -3 };
         quint64 generation;
         std::shared_ptr<PersistentModel> record;
         int what; // an attribute's schema index, or a Kind
@@ -77,12 +79,22 @@ private:
 
     ModelContext(SqliteDatabase* db, const Schema& schema, int autosaveDelayMs, int pollIntervalMs);
     bool prepare(QString* error);
-    bool load(Table& table, QString* error);
+    // What a reload from the store found; complete is false when it cannot be followed as
+    // single changes.
+    struct Reload {
+        std::vector<PersistentModel*> changed;
+        std::vector<std::shared_ptr<PersistentModel>> removed, inserted;
+        bool complete = true;
+    };
+    bool load(Table& table, QString* error, Reload* reload = nullptr);
     SqliteStatement* updateStatement(Table& table, quint32 attributes);
     Table& tableFor(const EntityDescription& entity);
     const std::vector<std::shared_ptr<PersistentModel>>& liveRecords(const EntityDescription& e);
     void recordDidChange(PersistentModel* model, int attribute);
     void markChanged(PersistentModel* model, int what);
+    // One step of the change history; a null model means the history is lost.
+    void logChange(PersistentModel* model, int what);
+    void notifyChange();
     void forgetHistory();
     void autosave();
     qint64 readDataVersion();

@@ -7,13 +7,13 @@
 #include <limits>
 
 namespace {
-std::atomic<quint64> nextTemporaryId{1};
+std::atomic<quint32> nextTemporaryId{1};
 }
 
 PersistentModel::PersistentModel()
     : temporaryId_(takeTemporaryId()) {}
 
-quint64 PersistentModel::takeTemporaryId() {
+quint32 PersistentModel::takeTemporaryId() {
     return nextTemporaryId++;
 }
 
@@ -27,7 +27,8 @@ bool PersistentModel::hasChanges() const {
 }
 
 void PersistentModel::didChange(int attribute) {
-    dirty_ |= quint32(1) << attribute;
+    Q_ASSERT(attribute >= 0 && attribute < 16);
+    dirty_ |= quint16(1u << attribute);
     if (context_)
         context_->recordDidChange(this, attribute);
 }

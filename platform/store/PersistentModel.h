@@ -30,7 +30,7 @@ public:
     bool hasChanges() const;
 
     // The store's order of records: by row, unsaved records last in the order of insertion.
-    std::pair<qint64, quint64> storeOrder() const {
+    std::pair<qint64, quint32> storeOrder() const {
         return {rowId_ == 0 ? std::numeric_limits<qint64>::max() : rowId_, temporaryId_};
     }
 
@@ -51,15 +51,16 @@ protected:
 
 private:
     friend class ModelContext;
-    static quint64 takeTemporaryId();
+    static quint32 takeTemporaryId();
     enum class State : quint8 { Detached, Inserted, Clean, Updated, Deleted };
 
+    // Laid out so that a record takes as little memory as it can: stores hold many.
     ModelContext* context_ = nullptr;
     qint64 rowId_ = 0;
-    quint64 temporaryId_;
     // Hash of the stored row as last read, so unchanged rows are not decoded again.
     size_t storedHash_ = 0;
+    quint32 temporaryId_;
     // Attributes changed since the last save, by schema index; only they are written.
-    quint32 dirty_ = 0;
+    quint16 dirty_ = 0;
     State state_ = State::Detached;
 };

@@ -97,7 +97,8 @@ private:
         QList<std::shared_ptr<T>> added;
         const bool known = context_->changesSince(
             evaluated_, T::entityDescription(), [&](const ModelContext::Change& change) {
-                const bool moved = sort_ && change.what == sort_.attribute;
+                const bool moved = sort_ && (change.what == sort_.attribute ||
+                                             change.what == ModelContext::Change::reloaded);
                 if (change.what == ModelContext::Change::removed || moved)
                     dropped.push_back(change.record.get());
                 if (change.what == ModelContext::Change::inserted || moved)

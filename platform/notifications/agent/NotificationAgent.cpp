@@ -2,6 +2,7 @@
 
 #include "../NotificationAgentBus.h"
 
+#include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
@@ -33,6 +34,11 @@ NotificationAgent::NotificationAgent() {
     // The application also wakes the agent over the bus; polling covers a lost wake-up.
     pollTimer_.setInterval(1000);
     connect(&pollTimer_, &QTimer::timeout, this, [this] {
+        // Without its session there is nothing to deliver to; a new session starts a new agent.
+        if (!QDBusConnection::sessionBus().isConnected()) {
+            QCoreApplication::quit();
+            return;
+        }
         if (store_ && store_->dataVersion() != lastVersion_)
             reconcile();
     });

@@ -13,6 +13,7 @@ struct WidgetHost::Slot {
     QQuickItem* frame;
     QObject* view = nullptr;
     QQuickItem* content = nullptr;
+    std::unique_ptr<QQmlComponent> component;
 };
 
 namespace {
@@ -82,7 +83,8 @@ bool WidgetHost::load(const QList<WidgetFamily>& families, QString* error) {
             auto* frame = qobject_cast<QQuickItem*>(frameComponent.create());
             frame->setParentItem(row);
             frame->setSize(sizeOf(family));
-            slots_.push_back(std::make_unique<Slot>(Slot{widget, family, frame}));
+            slots_.push_back(
+                std::make_unique<Slot>(Slot{widget, family, frame, nullptr, nullptr, {}}));
         }
     }
     if (slots_.empty()) {
@@ -125,11 +127,14 @@ void WidgetHost::redraw() {
         delete slot->content;
         delete slot->view;
         slot->view = slot->widget->makeEntryView(slot->family, this);
-        QQmlComponent component(engine_, slot->widget->entryViewSource());
-        auto* content = qobject_cast<QQuickItem*>(component.createWithInitialProperties(
+        // Compiled once per slot, instantiated on every redraw.
+        if (!slot->component)
+            slot->component =
+                std::make_unique<QQmlComponent>(engine_, slot->widget->entryViewSource());
+        auto* content = qobject_cast<QQuickItem*>(slot->component->createWithInitialProperties(
             {{QStringLiteral("view"), QVariant::fromValue(slot->view)}}));
         if (!content) {
-            qWarning().noquote() << "nudgebox-widget-host:" << component.errorString();
+            qWarning().noquote() << "nudgebox-widget-host:" << slot->component->errorString();
             continue;
         }
         content->setParentItem(slot->frame);
