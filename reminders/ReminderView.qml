@@ -58,7 +58,9 @@ Pane {
         objectName: (completed ? "completed:" : "pending:") + reminderText
         contentItem: RowLayout {
             SymbolIcon { visible: row.completed; name: "checkmark.circle.fill" }
-            Label { text: row.reminderText; Layout.fillWidth: true; wrapMode: Text.Wrap }
+            // A reminder is the user's own text: never read as markup.
+            Label { objectName: "reminderLabel"; text: row.reminderText; textFormat: Text.PlainText
+                    Layout.fillWidth: true; wrapMode: Text.Wrap }
             RowLayout {
                 visible: root.view.isEditing
                 ToolButton { text: "▲"; enabled: row.offset > 0

@@ -47,6 +47,8 @@ public:
     }
 
     ModelContext* context() const { return container_->mainContext(); }
+    // A path in this run's private directory.
+    QString filePath(const QString& relative) const { return env_.path(relative); }
     const QString& storePath() const { return container_->path(); }
     const QStringList& console() const { return console_; }
 

@@ -11,11 +11,14 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSet>
 #include <QThread>
 
+#include <csignal>
 #include <cstdio>
 #include <pwd.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace {
@@ -51,14 +54,15 @@ int insert(const QString& path, int count, const QString& tag) {
     return 0;
 }
 
-// append PATH: appends the id of every reminder of the store to the hand-over list.
-int append(const QString& path) {
+// append PATH [FROM COUNT]: appends the id of every reminder of the store (or of that slice,
+// in store order) to the hand-over list.
+int append(const QString& path, qsizetype from = 0, qsizetype count = -1) {
     QStringList ids;
     {
         auto container = openStore(path);
         if (!container)
             return 1;
-        for (const auto& reminder : container->mainContext()->fetch<Reminder>())
+        for (const auto& reminder : container->mainContext()->fetch<Reminder>().mid(from, count))
             ids << reminder->idText();
     }
     UserDefaults shared(AppGroup::identifier());
@@ -100,6 +104,86 @@ int apply(const QString& path, const QString& stopFile) {
     return fail(QStringLiteral("gave up waiting for the stop file"));
 }
 
+// churn PATH: saves forever until killed: mostly one new reminder per save, and every tenth
+// save flips every "bulk" reminder in one transaction. Prints "ready", then "saved ID" after
+// each committed insert. New bulk reminders take the current flag, so in any committed state
+// all bulk reminders agree.
+int churn(const QString& path) {
+    auto container = openStore(path);
+    if (!container)
+        return 1;
+    ModelContext* context = container->mainContext();
+    bool flag = false;
+    for (const auto& r : context->fetch<Reminder>())
+        if (r->text().startsWith(u"bulk")) {
+            flag = r->completed();
+            break;
+        }
+    std::printf("ready\n");
+    std::fflush(stdout);
+    for (qint64 i = 0;; ++i) {
+        QString id;
+        if (i % 10 == 9) {
+            flag = !flag;
+            for (const auto& r : context->fetch<Reminder>())
+                if (r->text().startsWith(u"bulk"))
+                    r->setCompleted(flag);
+        } else {
+            const bool bulk = i % 3 == 0;
+            auto reminder = std::make_shared<Reminder>(
+                QStringLiteral("Work"), bulk && flag, QUuid::createUuid(), i,
+                (bulk ? QStringLiteral("bulk ") : QStringLiteral("one ")) + QString::number(i));
+            context->insert(reminder);
+            id = reminder->idText();
+        }
+        QString error;
+        if (!context->save(&error))
+            return fail(QStringLiteral("save failed: %1").arg(error));
+        if (!id.isEmpty()) {
+            std::printf("saved %s\n", qPrintable(id));
+            std::fflush(stdout);
+        }
+    }
+}
+
+// fill PATH: saves large reminders with the file size limit just above the store's size, so
+// a save fails as on a full disk; then lifts the limit and saves again. Prints "saved ID" for
+// each commit, "failed ERROR" once, and "retried" when the kept change was written.
+int fill(const QString& path) {
+    auto container = openStore(path);
+    if (!container)
+        return 1;
+    ModelContext* context = container->mainContext();
+    std::signal(SIGXFSZ, SIG_IGN); // the write fails with EFBIG instead of killing us
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    const rlimit original = limit;
+    limit.rlim_cur = rlim_t(QFileInfo(path).size() + 256 * 1024);
+    if (setrlimit(RLIMIT_FSIZE, &limit) != 0)
+        return fail(QStringLiteral("cannot limit the file size"));
+    const QString big(8000, u'x');
+    for (int i = 0; i < 1000; ++i) {
+        auto reminder =
+            std::make_shared<Reminder>(QStringLiteral("Work"), false, QUuid::createUuid(), i, big);
+        context->insert(reminder);
+        QString error;
+        if (context->save(&error)) {
+            std::printf("saved %s\n", qPrintable(reminder->idText()));
+            continue;
+        }
+        std::printf("failed %s\n", qPrintable(error));
+        if (!context->hasChanges() || reminder->isDeleted())
+            return fail(QStringLiteral("the failed change was not kept"));
+        if (setrlimit(RLIMIT_FSIZE, &original) != 0)
+            return fail(QStringLiteral("cannot lift the limit"));
+        if (!context->save(&error))
+            return fail(QStringLiteral("the retry failed: %1").arg(error));
+        std::printf("retried\nsaved %s\n", qPrintable(reminder->idText()));
+        return 0;
+    }
+    return fail(QStringLiteral("no save ever failed"));
+}
+
 // open [nobody]: opens the default store, optionally after dropping to the nobody user.
 int open(bool asNobody) {
     if (asNobody) {
@@ -124,13 +208,19 @@ int main(int argc, char* argv[]) {
         return insert(args[1], args[2].toInt(), args[3]);
     if (command == "append" && args.size() == 2)
         return append(args[1]);
+    if (command == "append" && args.size() == 4)
+        return append(args[1], args[2].toInt(), args[3].toInt());
     if (command == "apply" && args.size() == 3)
         return apply(args[1], args[2]);
     if (command == "reload") {
         WidgetCenter::shared().reloadAllTimelines();
         return 0;
     }
+    if (command == "churn" && args.size() == 2)
+        return churn(args[1]);
+    if (command == "fill" && args.size() == 2)
+        return fill(args[1]);
     if (command == "open")
         return open(args.value(1) == "nobody");
-    return fail(QStringLiteral("usage: store_worker insert|append|apply|open ..."));
+    return fail(QStringLiteral("usage: store_worker insert|append|apply|churn|fill|open ..."));
 }

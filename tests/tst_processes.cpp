@@ -4,6 +4,7 @@
 #include "CompletedReminders.h"
 #include "NudgeboxStore.h"
 #include "Reminder.h"
+#include "StoreWorker.h"
 #include "TestEnvironment.h"
 #include "settings/UserDefaults.h"
 #include "sqlite/SqliteDatabase.h"
@@ -15,32 +16,6 @@
 #include <QtTest>
 
 #include <unistd.h>
-
-namespace {
-QProcess* startWorker(QObject* parent, const QStringList& arguments) {
-    auto* process = new QProcess(parent);
-    process->start(QStringLiteral(STORE_WORKER), arguments);
-    return process;
-}
-
-void expectSuccess(QProcess* process, int timeoutMs) {
-    if (process->state() != QProcess::NotRunning)
-        QVERIFY2(process->waitForFinished(timeoutMs), "worker timed out");
-    const QByteArray errors = process->readAllStandardError();
-    QVERIFY2(process->exitStatus() == QProcess::NormalExit && process->exitCode() == 0,
-             errors.constData());
-    QVERIFY2(!errors.contains("locked") && !errors.contains("busy"), errors.constData());
-}
-
-QString integrity(const QString& path) {
-    QString error;
-    auto db = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadOnly, &error);
-    if (!db)
-        return error;
-    SqliteStatement check(*db, "PRAGMA integrity_check");
-    return check.next() ? check.columnText(0) : check.error();
-}
-} // namespace
 
 class ProcessesTest : public QObject {
     Q_OBJECT

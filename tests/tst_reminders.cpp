@@ -2,6 +2,8 @@
 #include "ScreenFixture.h"
 #include "UIPasteboard.h"
 
+#include <QAbstractItemModelTester>
+#include <QRandomGenerator>
 #include <QTranslator>
 
 namespace {
@@ -27,6 +29,54 @@ QStringList titles(const QList<MenuEntry>& menu) {
         result << entry.title;
     return result;
 }
+
+// What a view of a model holds when it follows only the model's signals.
+class ModelMirror {
+public:
+    explicit ModelMirror(QAbstractItemModel& model)
+        : model_(model) {
+        reload();
+        QObject::connect(&model, &QAbstractItemModel::rowsRemoved,
+                         [this](const QModelIndex&, int first, int last) {
+                             rows_.remove(first, last - first + 1);
+                         });
+        QObject::connect(&model, &QAbstractItemModel::rowsInserted,
+                         [this](const QModelIndex&, int first, int last) {
+                             for (int i = first; i <= last; ++i)
+                                 rows_.insert(i, read(i));
+                         });
+        QObject::connect(&model, &QAbstractItemModel::dataChanged,
+                         [this](const QModelIndex& from, const QModelIndex& to) {
+                             for (int i = from.row(); i <= to.row(); ++i)
+                                 rows_[i] = read(i);
+                         });
+        QObject::connect(&model, &QAbstractItemModel::modelReset, [this] {
+            ++resets;
+            reload();
+        });
+    }
+    // Every role of every row, as the model has it now.
+    QList<QVariantList> current() const {
+        QList<QVariantList> rows;
+        for (int i = 0; i < model_.rowCount(); ++i)
+            rows << read(i);
+        return rows;
+    }
+    const QList<QVariantList>& mirrored() const { return rows_; }
+    int resets = 0;
+
+private:
+    QVariantList read(int row) const {
+        QVariantList values;
+        for (int role : model_.roleNames().keys())
+            values << model_.data(model_.index(row, 0), role);
+        return values;
+    }
+    void reload() { rows_ = current(); }
+
+    QAbstractItemModel& model_;
+    QList<QVariantList> rows_;
+};
 
 const ReminderCategory groceries(ReminderCategory::groceries);
 const ReminderCategory pets(ReminderCategory::pets);
@@ -73,6 +123,44 @@ class RemindersTest : public QObject {
     }
 
 private slots:
+    // The list models publish changes as removals, insertions and data changes; a view that
+    // follows only those signals must end up showing exactly the new rows.
+    void listModelsPublishDifferencesAViewCanFollow() {
+        QList<std::shared_ptr<Reminder>> pool;
+        for (int i = 0; i < 12; ++i)
+            pool << std::make_shared<Reminder>("Pets", i % 3 == 0, QUuid::createUuid(), i,
+                                               QStringLiteral("r%1").arg(i));
+        ReminderListModel pending, completed;
+        ReminderGroupsModel groups;
+        QAbstractItemModelTester pendingTester(&pending);
+        QAbstractItemModelTester groupsTester(&groups);
+        ModelMirror pendingView(pending), groupsView(groups);
+        QRandomGenerator random(7);
+        for (int round = 0; round < 400; ++round) {
+            auto pick = [&] {
+                QList<ReminderListModel::Row> rows;
+                for (const auto& r : pool)
+                    if (random.bounded(3) != 0)
+                        rows.append({r, random.bounded(4) != 0, false});
+                // Now and then a reordering, as a move makes.
+                if (rows.size() > 2 && random.bounded(4) == 0)
+                    rows.move(random.bounded(int(rows.size())), random.bounded(int(rows.size())));
+                return rows;
+            };
+            if (random.bounded(5) == 0)
+                pool[random.bounded(int(pool.size()))]->setText(
+                    QStringLiteral("edited %1").arg(round));
+            pending.setRows(pick());
+            completed.setRows(pick());
+            groups.setGroups({&pending, "Pending", random.bounded(5) != 0},
+                             {&completed, "Completed", random.bounded(5) != 0});
+            QCOMPARE(pendingView.mirrored(), pendingView.current());
+            QCOMPARE(groupsView.mirrored(), groupsView.current());
+        }
+        QCOMPARE(pendingView.resets, 0);
+        QCOMPARE(groupsView.resets, 0);
+    }
+
     void init() {
         view_.reset();
         fixture_.reset();

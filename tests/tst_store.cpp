@@ -6,6 +6,7 @@
 #include "store/ModelContext.h"
 #include "store/Query.h"
 
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QSet>
 #include <QSignalSpy>
@@ -254,11 +255,106 @@ private slots:
                     query.results()[1]->text() == "edited here");
         QVERIFY(mine->mainContext()->save());
         QTRY_COMPARE(other->fetch<Reminder>()[0]->text(), QStringLiteral("edited here"));
+        // Only the edited attribute was written: the other side's completion stands, on both
+        // sides.
+        QVERIFY(other->fetch<Reminder>()[0]->completed());
+        QTRY_VERIFY(local->completed());
+        QCOMPARE(local->text(), QStringLiteral("edited here"));
 
         other->remove(other->fetch<Reminder>()[1]);
         QVERIFY(other->save());
         QTRY_COMPARE(texts(query.results()), (QStringList{"edited here"}));
         QVERIFY(!local->isDeleted());
+    }
+
+    // Live queries follow changes one by one; whatever happens, they must hold what a
+    // stable sort of every record in store order gives.
+    void liveQueriesAgreeWithAFreshSortThroughRandomChanges() {
+        auto mine = open();
+        auto theirs = open();
+        QVERIFY(mine && theirs);
+        ModelContext* context = mine->mainContext();
+        ModelContext* other = theirs->mainContext();
+        Query<Reminder> unsorted(context);
+        Query<Reminder> byOrder(context, SortDescriptor<Reminder>::forward(
+                                             &Reminder::orderIndex, Reminder::orderIndexAttribute));
+        Query<Reminder> byText(
+            context, SortDescriptor<Reminder>::forward(&Reminder::text, Reminder::textAttribute));
+        QRandomGenerator random(20261206);
+        auto any = [&](ModelContext* c) -> std::shared_ptr<Reminder> {
+            const auto all = c->fetch<Reminder>();
+            return all.isEmpty() ? nullptr : all[random.bounded(int(all.size()))];
+        };
+        // Few distinct keys, so ties (kept in store order) are common.
+        auto someText = [&] { return QStringLiteral("t%1").arg(random.bounded(6)); };
+        auto check = [&](int step) {
+            QList<std::shared_ptr<Reminder>> expected = context->fetch<Reminder>();
+            QCOMPARE(unsorted.results(), expected);
+            auto sorted = [&](auto key) {
+                auto list = expected;
+                std::stable_sort(list.begin(), list.end(),
+                                 [&](const auto& a, const auto& b) { return key(*a) < key(*b); });
+                return list;
+            };
+            QVERIFY2(byOrder.results() == sorted([](const Reminder& r) { return r.orderIndex(); }),
+                     qPrintable(QStringLiteral("order differs after step %1").arg(step)));
+            QVERIFY2(byText.results() == sorted([](const Reminder& r) { return r.text(); }),
+                     qPrintable(QStringLiteral("text order differs after step %1").arg(step)));
+        };
+        for (int step = 0; step < 1500; ++step) {
+            const auto target = any(context);
+            switch (random.bounded(10)) {
+            case 0:
+            case 1:
+                context->insert(reminder("Work", someText(), random.bounded(5)));
+                break;
+            case 2:
+                if (target)
+                    context->remove(target);
+                break;
+            case 3:
+                if (target)
+                    target->setOrderIndex(random.bounded(5));
+                break;
+            case 4:
+                if (target)
+                    target->setText(someText());
+                break;
+            case 5:
+                if (target)
+                    target->setCompleted(!target->completed());
+                break;
+            case 6:
+                QVERIFY(context->save());
+                break;
+            case 7: {
+                // The other process inserts, edits and deletes, then this side looks.
+                QVERIFY(context->save());
+                other->refreshFromStore();
+                other->insert(reminder("Pets", someText(), random.bounded(5)));
+                if (const auto theirsToo = any(other)) {
+                    theirsToo->setText(someText());
+                    theirsToo->setOrderIndex(random.bounded(5));
+                }
+                if (const auto gone = any(other); gone && random.bounded(2))
+                    other->remove(gone);
+                const bool wrote = other->hasChanges();
+                QVERIFY(other->save());
+                QCOMPARE(context->refreshFromStore(), wrote);
+                break;
+            }
+            default:
+                if (target)
+                    target->setCategory(QStringLiteral("Pets"));
+                break;
+            }
+            // Read only now and then, so several changes pile up between two looks.
+            if (random.bounded(3) == 0)
+                check(step);
+            if (QTest::currentTestFailed())
+                return;
+        }
+        check(-1);
     }
 
     void aFailedSaveKeepsTheChanges() {

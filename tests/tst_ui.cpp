@@ -89,6 +89,42 @@ private slots:
         QTRY_VERIFY(find(window, "row:Pets") == nullptr);
     }
 
+    // Long groups build only the rows on screen, and a reminder's text is never markup.
+    void longGroupsBuildOnlyVisibleRowsAndShowTextAsWritten() {
+        const QString markup = QStringLiteral("<b>Bold</b> & <i>x</i> \u202Eevil");
+        fixture_.add("Pets", markup, false, -1);
+        for (int i = 0; i < 2000; ++i)
+            fixture_.add("Pets", QStringLiteral("Reminder %1").arg(i), i % 2 == 0, i);
+        fixture_.save();
+        ScenePhaseSource phase;
+        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::pad);
+        QQmlApplicationEngine engine;
+        engine.setInitialProperties({{"appView", QVariant::fromValue(&appView)}});
+        engine.load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
+        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        appView.mainView()->selectCategory("Pets");
+        QQuickItem* row = nullptr;
+        QTRY_VERIFY((row = find(window, "pending:" + markup)) != nullptr);
+        auto* label = qobject_cast<QQuickItem*>(row->findChild<QObject*>("reminderLabel"));
+        if (!label)
+            label = findIn(row, "reminderLabel");
+        QVERIFY(label);
+        QCOMPARE(label->property("text").toString(), markup);
+        QCOMPARE(label->property("textFormat").toInt(), int(Qt::PlainText));
+
+        int built = 0;
+        std::function<void(QQuickItem*)> count = [&](QQuickItem* item) {
+            if (item->objectName().startsWith("pending:") ||
+                item->objectName().startsWith("completed:"))
+                ++built;
+            for (QQuickItem* child : item->childItems())
+                count(child);
+        };
+        count(window->contentItem());
+        QVERIFY2(built > 0 && built < 200, qPrintable(QString::number(built)));
+    }
+
     void aReminderTypedInTheAddRowAppearsInThePendingGroup() {
         ScenePhaseSource phase;
         AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::pad);

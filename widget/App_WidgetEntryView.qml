@@ -81,7 +81,7 @@ Item {
                             text: modelData.icon
                             font.pixelSize: 18
                         }
-                        Label { text: modelData.text; font.pixelSize: 12; Layout.fillWidth: true
+                        Label { text: modelData.text; textFormat: Text.PlainText; font.pixelSize: 12; Layout.fillWidth: true
                                 elide: Text.ElideRight }
                     }
                 }

@@ -11,6 +11,7 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <utility>
 
 struct ModelContext::Table {
     const EntityDescription* entity = nullptr;
@@ -154,12 +155,17 @@ bool ModelContext::load(Table& table, QString* error, Reload* reload) {
             hash = select.columnHash(c, hash);
         if (k < known.size() && (**known[k]).rowId_ == rowId) {
             PersistentModel* record = known[k++]->get();
-            // Local edits win over what the other process wrote.
-            if (record->state_ == PersistentModel::State::Clean && record->storedHash_ != hash) {
-                record->readStored(StoredRow(select, 1));
-                record->storedHash_ = hash;
-                if (reload)
-                    reload->changed.push_back(record);
+            if (record->storedHash_ != hash) {
+                if (record->state_ == PersistentModel::State::Clean) {
+                    record->readStored(StoredRow(select, 1));
+                    record->storedHash_ = hash;
+                    if (reload)
+                        reload->changed.push_back(record);
+                } else {
+                    // Local edits win for the attributes they touch; the rest is read again
+                    // once they are saved.
+                    rereadAfterSave_ = true;
+                }
             }
             continue;
         }
@@ -432,6 +438,8 @@ bool ModelContext::save(QString* errorDescription) {
     }
     // Our own commits leave data_version alone, so lastDataVersion_ must not move here: a
     // commit of the other process that landed meanwhile would be missed.
+    if (std::exchange(rereadAfterSave_, false))
+        lastDataVersion_ = -1; // the next look reads the merged rows
     autosaveTimer_.stop();
     emit didSave();
     return true;

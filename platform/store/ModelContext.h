@@ -103,6 +103,7 @@ private:
     std::vector<std::unique_ptr<Table>> tables_;
     std::unique_ptr<SqliteStatement> dataVersion_;
     qint64 lastDataVersion_ = -1;
+    bool rereadAfterSave_ = false;
     quint64 generation_ = 0;
     std::vector<Change> changes_;
     quint64 knownSince_ = 0; // changes_ is complete for generations after this one

@@ -40,20 +40,19 @@ protected:
             if (!sameContent(rows[oldSize - 1 - j], next[newSize - 1 - j]) || removed != inserted)
                 changed(newSize - 1 - j); // shifted rows change any index they show
 
+        // Kept rows keep what they drew until the data change below.
         if (removed > 0) {
             beginRemoveRows({}, int(head), int(head + removed - 1));
             rows.remove(head, removed);
-            if (inserted == 0)
-                rows = std::move(next);
             endRemoveRows();
         }
         if (inserted > 0) {
             beginInsertRows({}, int(head), int(head + inserted - 1));
-            rows = std::move(next);
+            rows.insert(head, inserted, Row{});
+            std::copy(next.begin() + head, next.begin() + head + inserted, rows.begin() + head);
             endInsertRows();
         }
-        if (removed == 0 && inserted == 0)
-            rows = std::move(next);
+        rows = std::move(next);
         if (last >= first)
             emit dataChanged(index(int(first)), index(int(last)));
     }
