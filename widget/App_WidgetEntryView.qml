@@ -8,87 +8,92 @@ Item {
     id: root
     required property var view
 
+    // Only the drawn family's content is made: the other family's would read the store too.
     // Small: the ring of all reminders with the share completed, or one of the empty texts.
-    Item {
+    Loader {
         anchors.fill: parent
-        visible: root.view.widgetFamily === 0
-        Label {
-            anchors.centerIn: parent
-            visible: root.view.smallState !== 2
-            text: root.view.smallState === 0 ? root.view.texts.noReminders : root.view.texts.noPending
-            font.pixelSize: 12
-        }
-        Item {
-            id: stack
-            objectName: "smallStack"
-            anchors.fill: parent
-            anchors.margins: 14
-            visible: root.view.smallState === 2
-            Component.onCompleted: if (visible) root.view.onAppear()
-            RingChart {
-                id: ring
-                objectName: "widgetRing"
-                anchors.centerIn: parent
-                width: Math.min(parent.width, parent.height)
-                height: width
-                slices: root.view.pieChartData
-                colors: root.view.chartColors
-                innerRadiusRatio: 0.8
-                angularInset: 1.5
-                cornerRadius: 5
-            }
+        active: root.view.widgetFamily === 0
+        sourceComponent: Item {
             Label {
-                objectName: "widgetPercentage"
-                x: (ring.width - width) / 2 + ring.x
-                y: ring.y + ring.height / 2 - height / 2 - 0.15 * ring.height
-                text: root.view.percentageText
-                font.pixelSize: 22
-                font.bold: true
-                color: "darkcyan"
+                anchors.centerIn: parent
+                visible: root.view.smallState !== 2
+                text: root.view.smallState === 0 ? root.view.texts.noReminders : root.view.texts.noPending
+                font.pixelSize: 12
+            }
+            Item {
+                id: stack
+                objectName: "smallStack"
+                anchors.fill: parent
+                anchors.margins: 14
+                visible: root.view.smallState === 2
+                Component.onCompleted: if (visible) root.view.onAppear()
+                RingChart {
+                    id: ring
+                    objectName: "widgetRing"
+                    anchors.centerIn: parent
+                    width: Math.min(parent.width, parent.height)
+                    height: width
+                    slices: root.view.pieChartData
+                    colors: root.view.chartColors
+                    innerRadiusRatio: 0.8
+                    angularInset: 1.5
+                    cornerRadius: 5
+                }
+                Label {
+                    objectName: "widgetPercentage"
+                    x: (ring.width - width) / 2 + ring.x
+                    y: ring.y + ring.height / 2 - height / 2 - 0.15 * ring.height
+                    text: root.view.percentageText
+                    font.pixelSize: 22
+                    font.bold: true
+                    color: "darkcyan"
+                }
             }
         }
     }
 
     // Large: the last eight pending reminders, each completing on a tap.
-    ColumnLayout {
+    Loader {
         anchors.fill: parent
         anchors.margins: 12
-        visible: root.view.widgetFamily === 2
-        spacing: 0
-        Label {
-            visible: root.view.rows.length === 0
-            text: root.view.texts.noPending
-            font.pixelSize: 12
-        }
-        Repeater {
-            model: root.view.rows
-            delegate: ColumnLayout {
-                required property var modelData
-                required property int index
-                Layout.fillWidth: true
-                spacing: 0
-                AbstractButton {
-                    objectName: "widgetRow" + index
-                    Layout.fillWidth: true
-                    implicitHeight: 36
-                    onClicked: root.view.tap(modelData.idText)
-                    contentItem: RowLayout {
-                        Label {
-                            Layout.preferredWidth: 30
-                            Layout.preferredHeight: 30
-                            horizontalAlignment: Text.AlignHCenter
-                            verticalAlignment: Text.AlignVCenter
-                            text: modelData.icon
-                            font.pixelSize: 18
-                        }
-                        Label { text: modelData.text; textFormat: Text.PlainText; font.pixelSize: 12; Layout.fillWidth: true
-                                elide: Text.ElideRight }
-                    }
-                }
-                Rectangle { Layout.fillWidth: true; height: 1; color: "#c8c8cc" }
+        active: root.view.widgetFamily === 2
+        sourceComponent: ColumnLayout {
+            spacing: 0
+            Label {
+                visible: root.view.rows.length === 0
+                text: root.view.texts.noPending
+                font.pixelSize: 12
             }
+            Repeater {
+                model: root.view.rows
+                delegate: ColumnLayout {
+                    required property var modelData
+                    required property int index
+                    Layout.fillWidth: true
+                    spacing: 0
+                    AbstractButton {
+                        objectName: "widgetRow" + index
+                        Layout.fillWidth: true
+                        implicitHeight: 36
+                        onClicked: root.view.tap(modelData.idText)
+                        contentItem: RowLayout {
+                            Label {
+                                Layout.preferredWidth: 30
+                                Layout.preferredHeight: 30
+                                horizontalAlignment: Text.AlignHCenter
+                                verticalAlignment: Text.AlignVCenter
+                                text: modelData.icon
+                                font.pixelSize: 18
+                            }
+                            Label { text: modelData.text; textFormat: Text.PlainText; font.pixelSize: 12; Layout.fillWidth: true
+                                    elide: Text.ElideRight }
+                        }
+                    }
+                    Rectangle { Layout.fillWidth: true; height: 1; color: "#c8c8cc" }
+                }
+            }
+            Item { Layout.fillHeight: true }
         }
-        Item { Layout.fillHeight: true }
     }
 
     Label {

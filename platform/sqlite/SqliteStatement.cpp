@@ -95,38 +95,38 @@ QString SqliteStatement::columnText(int column) const {
 }
 
 namespace {
-// A fast 64-bit mix (not for security, only to notice changed rows): eight bytes a step.
-quint64 mix(quint64 h, quint64 v) {
-    h ^= v + 0x9E3779B97F4A7C15ull + (h << 6) + (h >> 2);
-    h *= 0xFF51AFD7ED558CCDull;
-    return h ^ (h >> 32);
+// A fast 64-bit hash (not for security, only to notice changed rows): one multiply a word.
+constexpr quint64 prime = 0x9E3779B97F4A7C15ull;
+
+quint64 step(quint64 h, quint64 word) {
+    return (h ^ word) * prime;
 }
 
 quint64 hashBytes(const unsigned char* bytes, size_t size, quint64 h) {
-    h = mix(h, size);
+    h = step(h, size);
     size_t i = 0;
     for (; i + 8 <= size; i += 8) {
         quint64 word;
         std::memcpy(&word, bytes + i, 8);
-        h = mix(h, word);
+        h = step(h, word);
     }
     quint64 rest = 0;
     std::memcpy(&rest, bytes + i, size - i);
-    return mix(h, rest);
+    return step(h, rest);
 }
 } // namespace
 
 size_t SqliteStatement::columnHash(int column, size_t seed) const {
     const int type = sqlite3_column_type(stmt_, column);
-    quint64 h = mix(seed, quint64(type));
+    const quint64 h = step(seed ^ (seed >> 29), quint64(type));
     switch (type) {
     case SQLITE_INTEGER:
-        return mix(h, quint64(sqlite3_column_int64(stmt_, column)));
+        return step(h, quint64(sqlite3_column_int64(stmt_, column)));
     case SQLITE_FLOAT: {
         const double value = sqlite3_column_double(stmt_, column);
         quint64 bits;
         std::memcpy(&bits, &value, 8);
-        return mix(h, bits);
+        return step(h, bits);
     }
     case SQLITE_TEXT:
     case SQLITE_BLOB: {
