@@ -4,10 +4,30 @@
 #include "NudgeboxStore.h"
 #include "UIDevice.h"
 
+#include <QGuiApplication>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 
+#include <cstdio>
+
 NudgeboxApp::NudgeboxApp() = default;
+
+int NudgeboxApp::exec(int argc, char* argv[], const std::function<void()>& beforeStart,
+                      const std::function<void(NudgeboxApp&)>& started) {
+    QGuiApplication application(argc, argv);
+    QGuiApplication::setApplicationName(QStringLiteral("Nudgebox"));
+    if (beforeStart)
+        beforeStart();
+    NudgeboxApp app;
+    QString error;
+    if (!app.start(&error)) {
+        std::fprintf(stderr, "Nudgebox: %s\n", qPrintable(error));
+        return 1;
+    }
+    if (started)
+        started(app);
+    return QGuiApplication::exec();
+}
 
 NudgeboxApp::~NudgeboxApp() {
     // The window goes before the views it draws, and they before the store they read.

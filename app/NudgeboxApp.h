@@ -2,6 +2,7 @@
 
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class AppView;
@@ -16,6 +17,11 @@ class NudgeboxApp {
 public:
     NudgeboxApp();
     ~NudgeboxApp();
+
+    // The program: the application's event loop with one NudgeboxApp. beforeStart runs once
+    // the GUI application exists, started once the window is loaded (both for measuring).
+    static int exec(int argc, char* argv[], const std::function<void()>& beforeStart = {},
+                    const std::function<void(NudgeboxApp&)>& started = {});
 
     // False (with one line in error) when the store cannot be opened; nothing is shown then.
     bool start(QString* error);

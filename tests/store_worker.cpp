@@ -2,8 +2,8 @@
 // shared settings suite. Exit code 0 means every write succeeded.
 #include "AppGroup.h"
 #include "CompletedReminders.h"
-#include "NudgeboxStore.h"
 #include "Reminder.h"
+#include "StoreAt.h"
 #include "settings/UserDefaults.h"
 #include "store/ModelContext.h"
 #include "widgets/WidgetCenter.h"
@@ -27,20 +27,9 @@ int fail(const QString& message) {
     return 1;
 }
 
-std::unique_ptr<ModelContainer> openStore(const QString& path) {
-    ModelConfiguration configuration;
-    configuration.url = path;
-    configuration.autosaveEnabled = false;
-    QString error;
-    auto container = NudgeboxStore::open(configuration, &error);
-    if (!container)
-        std::fprintf(stderr, "%s\n", qPrintable(error));
-    return container;
-}
-
 // insert PATH COUNT TAG: one save per reminder, to contend with the other writer.
 int insert(const QString& path, int count, const QString& tag) {
-    auto container = openStore(path);
+    auto container = openStoreAt(path);
     if (!container)
         return 1;
     ModelContext* context = container->mainContext();
@@ -59,7 +48,7 @@ int insert(const QString& path, int count, const QString& tag) {
 int append(const QString& path, qsizetype from = 0, qsizetype count = -1) {
     QStringList ids;
     {
-        auto container = openStore(path);
+        auto container = openStoreAt(path);
         if (!container)
             return 1;
         for (const auto& reminder : container->mainContext()->fetch<Reminder>().mid(from, count))
@@ -75,7 +64,7 @@ int append(const QString& path, qsizetype from = 0, qsizetype count = -1) {
 // apply PATH STOPFILE: the application's hand-over pass, repeated until told to stop and the
 // list is empty. Marks listed reminders completed, saves, then removes what it read.
 int apply(const QString& path, const QString& stopFile) {
-    auto container = openStore(path);
+    auto container = openStoreAt(path);
     if (!container)
         return 1;
     ModelContext* context = container->mainContext();
@@ -109,7 +98,7 @@ int apply(const QString& path, const QString& stopFile) {
 // each committed insert. New bulk reminders take the current flag, so in any committed state
 // all bulk reminders agree.
 int churn(const QString& path) {
-    auto container = openStore(path);
+    auto container = openStoreAt(path);
     if (!container)
         return 1;
     ModelContext* context = container->mainContext();
@@ -150,7 +139,7 @@ int churn(const QString& path) {
 // a save fails as on a full disk; then lifts the limit and saves again. Prints "saved ID" for
 // each commit, "failed ERROR" once, and "retried" when the kept change was written.
 int fill(const QString& path) {
-    auto container = openStore(path);
+    auto container = openStoreAt(path);
     if (!container)
         return 1;
     ModelContext* context = container->mainContext();

@@ -5,6 +5,7 @@
 #include "CompletedReminders.h"
 #include "ReminderView.h"
 #include "ScreenFixture.h"
+#include "StoreAt.h"
 #include "StoreWorker.h"
 #include "sqlite/SqliteTransaction.h"
 #include "store/ModelContainer.h"
@@ -16,16 +17,6 @@
 #include <unistd.h>
 
 namespace {
-std::unique_ptr<ModelContainer> openStore(const QString& path) {
-    ModelConfiguration configuration;
-    configuration.url = path;
-    configuration.autosaveEnabled = false;
-    QString error;
-    auto container = NudgeboxStore::open(configuration, &error);
-    if (!container)
-        qWarning().noquote() << error;
-    return container;
-}
 
 QSet<QString> storedIds(const QString& path) {
     QString error;
@@ -89,7 +80,7 @@ private slots:
                      qPrintable(QStringLiteral("run %1 left a bulk save half done").arg(run)));
         }
         QVERIFY(committed.size() > runs); // the kills did land among saves
-        auto container = openStore(path);
+        auto container = openStoreAt(path);
         QVERIFY(container);
         QCOMPARE(qsizetype(container->mainContext()->fetch<Reminder>().size()),
                  qsizetype(storedIds(path).size()));
@@ -97,7 +88,7 @@ private slots:
 
     void aFullDiskFailsTheSaveAndKeepsTheChange() {
         const QString path = fixture_.filePath("full.store");
-        QVERIFY(openStore(path));
+        QVERIFY(openStoreAt(path));
         QProcess* worker = startWorker(this, {"fill", path});
         expectSuccess(worker, 60000);
         const QByteArray output = worker->readAllStandardOutput();
@@ -115,7 +106,7 @@ private slots:
     void aReadOnlyStoreIsRefusedAndLeftAlone() {
         const QString path = fixture_.filePath("data/" + AppGroup::identifier() + "/default.store");
         {
-            auto container = openStore(path);
+            auto container = openStoreAt(path);
             QVERIFY(container);
             container->mainContext()->insert(
                 std::make_shared<Reminder>("Work", false, QUuid::createUuid(), 0, "mine"));
@@ -148,7 +139,7 @@ private slots:
         const QString path = fixture_.filePath("race.store");
         constexpr int total = 20000, handed = 9000, writers = 3;
         {
-            auto container = openStore(path);
+            auto container = openStoreAt(path);
             for (int i = 0; i < total; ++i)
                 container->mainContext()->insert(std::make_shared<Reminder>(
                     "Work", false, QUuid::createUuid(), i, QString::number(i)));
@@ -167,7 +158,7 @@ private slots:
 
         UserDefaults shared(AppGroup::identifier());
         QCOMPARE(CompletedReminders::read(shared), QStringList());
-        auto container = openStore(path);
+        auto container = openStoreAt(path);
         const auto all = container->mainContext()->fetch<Reminder>();
         for (qsizetype i = 0; i < all.size(); ++i)
             QVERIFY2(all[i]->completed() == (i < handed),
@@ -188,7 +179,7 @@ private slots:
         view.pasteIntoTextField({huge});
         view.addReminder();
         QVERIFY(fixture_.console().isEmpty());
-        auto reopened = openStore(fixture_.storePath());
+        auto reopened = openStoreAt(fixture_.storePath());
         const auto stored = reopened->mainContext()->fetch<Reminder>();
         QCOMPARE(stored.size(), 1);
         QCOMPARE(stored[0]->text(), huge.trimmed());
@@ -200,7 +191,7 @@ private slots:
     // well as they can be and survive edits of the other attributes untouched.
     void oddStoredBytesAreReadAndKept() {
         const QString path = fixture_.filePath("odd.store");
-        QVERIFY(openStore(path));
+        QVERIFY(openStoreAt(path));
         {
             QString error;
             auto db = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWrite, &error);
@@ -213,7 +204,7 @@ private slots:
                 "(3, X'00FF', 'yes', 'not-a-uuid', 'abc', 'plain')",
                 &error));
         }
-        auto container = openStore(path);
+        auto container = openStoreAt(path);
         const auto all = container->mainContext()->fetch<Reminder>();
         QCOMPARE(all.size(), 3);
         QCOMPARE(all[0]->text(), QString::fromUtf8("a\0b", 3));
@@ -246,7 +237,7 @@ private slots:
         const QString text = QStringLiteral("<b>bold</b> & <a href='x'>link</a> \u202Eevil\u2066");
         auto reminder = fixture_.add("Work", text);
         fixture_.save();
-        auto reopened = openStore(fixture_.storePath());
+        auto reopened = openStoreAt(fixture_.storePath());
         QCOMPARE(reopened->mainContext()->fetch<Reminder>().first()->text(), text);
 
         QString error;

@@ -34,6 +34,16 @@ class UiTest : public QObject {
         return findIn(window->contentItem(), name);
     }
 
+    // Loads the application's QML for appView; the window once it is exposed, else null.
+    static QQuickWindow* show(QQmlApplicationEngine& engine, AppView& appView) {
+        engine.setInitialProperties({{"appView", QVariant::fromValue(&appView)}});
+        engine.load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
+        if (engine.rootObjects().size() != 1)
+            return nullptr;
+        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+        return window && QTest::qWaitForWindowExposed(window) ? window : nullptr;
+    }
+
     void click(QQuickWindow* window, QQuickItem* item) {
         const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
         QTest::mouseClick(window, Qt::LeftButton, {}, centre.toPoint());
@@ -49,12 +59,8 @@ private slots:
         ScenePhaseSource phase;
         AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::pad);
         QQmlApplicationEngine engine;
-        engine.setInitialProperties({{"appView", QVariant::fromValue(&appView)}});
-        engine.load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
-        QCOMPARE(engine.rootObjects().size(), 1);
-        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
+        QQuickWindow* window = show(engine, appView);
         QVERIFY(window);
-        QVERIFY(QTest::qWaitForWindowExposed(window));
 
         // Three columns on a tablet, all visible.
         QVERIFY(find(window, "overviewColumn")->isVisible());
@@ -99,10 +105,8 @@ private slots:
         ScenePhaseSource phase;
         AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::pad);
         QQmlApplicationEngine engine;
-        engine.setInitialProperties({{"appView", QVariant::fromValue(&appView)}});
-        engine.load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
-        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QQuickWindow* window = show(engine, appView);
+        QVERIFY(window);
         appView.mainView()->selectCategory("Pets");
         QQuickItem* row = nullptr;
         QTRY_VERIFY((row = find(window, "pending:" + markup)) != nullptr);
@@ -129,10 +133,8 @@ private slots:
         ScenePhaseSource phase;
         AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::pad);
         QQmlApplicationEngine engine;
-        engine.setInitialProperties({{"appView", QVariant::fromValue(&appView)}});
-        engine.load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
-        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QQuickWindow* window = show(engine, appView);
+        QVERIFY(window);
         QQuickItem* row = nullptr;
         QTRY_VERIFY((row = find(window, "row:Groceries")) != nullptr);
         click(window, row);
@@ -178,10 +180,8 @@ private slots:
         ScenePhaseSource phase;
         AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::pad);
         QQmlApplicationEngine engine;
-        engine.setInitialProperties({{"appView", QVariant::fromValue(&appView)}});
-        engine.load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
-        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QQuickWindow* window = show(engine, appView);
+        QVERIFY(window);
         QQuickItem* row = nullptr;
         QTRY_VERIFY((row = find(window, "row:Pets")) != nullptr);
         click(window, row);
@@ -222,10 +222,8 @@ private slots:
         AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::phone);
         QCOMPARE(appView.columnCount(), 2);
         QQmlApplicationEngine engine;
-        engine.setInitialProperties({{"appView", QVariant::fromValue(&appView)}});
-        engine.load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
-        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
-        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QQuickWindow* window = show(engine, appView);
+        QVERIFY(window);
         QVERIFY(!find(window, "overviewColumn")->isVisible());
     }
 };
