@@ -2,6 +2,18 @@
 
 #include <cstdio>
 
+void Report::add(int size, const QString& measure, Samples app, Samples raw, const QString& rawWork,
+                 double targetMs) {
+    ReportRow row;
+    row.size = size;
+    row.measure = measure;
+    row.app = std::move(app);
+    row.raw = std::move(raw);
+    row.rawWork = rawWork;
+    row.targetMs = targetMs;
+    rows_.append(std::move(row));
+}
+
 void Report::addMemory(int size, double megabytes, double targetMb) {
     ReportRow row;
     row.size = size;

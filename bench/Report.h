@@ -21,6 +21,9 @@ struct ReportRow {
 class Report {
 public:
     void add(ReportRow row) { rows_.append(std::move(row)); }
+    // A timed measure beside the raw SQLite samples of the same work.
+    void add(int size, const QString& measure, Samples app, Samples raw, const QString& rawWork,
+             double targetMs);
     void addMemory(int size, double megabytes, double targetMb);
     // Prints the table; returns how many rows missed their target.
     int print() const;

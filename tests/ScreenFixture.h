@@ -14,7 +14,25 @@
 #include "widgets/WidgetReloadListener.h"
 
 #include <QSignalSpy>
+#include <QTranslator>
 #include <QtTest>
+
+// A main localisation table the test fills: the key's entry, or nothing (the key is shown).
+class Translations : public QTranslator {
+public:
+    QHash<QString, QString> table;
+    QString translate(const char*, const char* source, const char*, int) const override {
+        return table.value(QString::fromUtf8(source));
+    }
+    bool isEmpty() const override { return false; }
+};
+
+inline QStringList texts(const QList<std::shared_ptr<Reminder>>& reminders) {
+    QStringList result;
+    for (const auto& r : reminders)
+        result << r->text();
+    return result;
+}
 
 // What the screen tests share: one private XDG environment for the whole run (the
 // notification service keeps its store open), a fresh store file per test, the settings

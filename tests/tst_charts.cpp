@@ -3,12 +3,6 @@
 #include "UIPasteboard.h"
 
 namespace {
-QStringList texts(const QList<std::shared_ptr<Reminder>>& reminders) {
-    QStringList result;
-    for (const auto& r : reminders)
-        result << r->text();
-    return result;
-}
 const ReminderCategory pets(ReminderCategory::pets);
 } // namespace
 

@@ -7,21 +7,6 @@
 #include <QTranslator>
 
 namespace {
-class Translations : public QTranslator {
-public:
-    QHash<QString, QString> table;
-    QString translate(const char*, const char* source, const char*, int) const override {
-        return table.value(QString::fromUtf8(source));
-    }
-    bool isEmpty() const override { return false; }
-};
-
-QStringList texts(const QList<std::shared_ptr<Reminder>>& reminders) {
-    QStringList result;
-    for (const auto& r : reminders)
-        result << r->text();
-    return result;
-}
 
 QStringList titles(const QList<MenuEntry>& menu) {
     QStringList result;

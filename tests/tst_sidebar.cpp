@@ -6,14 +6,6 @@
 #include <QTranslator>
 
 namespace {
-class Translations : public QTranslator {
-public:
-    QHash<QString, QString> table;
-    QString translate(const char*, const char* source, const char*, int) const override {
-        return table.value(QString::fromUtf8(source));
-    }
-    bool isEmpty() const override { return false; }
-};
 
 QStringList rawValues(const QList<ReminderCategory>& categories) {
     QStringList result;
