@@ -195,39 +195,33 @@ void UNUserNotificationCenter::requestAuthorization(UNAuthorizationOptions, QObj
     });
 }
 
-void UNUserNotificationCenter::add(const UNNotificationRequest& request) {
+void UNUserNotificationCenter::postStoreWrite(std::function<bool(NotificationStore&)> write) {
     post(
-        [request](Service& service) {
-            if (!request.trigger.isValid()) {
-                qWarning().noquote()
-                    << "Nudgebox: a notification trigger needs a positive interval";
-                return;
-            }
-            if (NotificationStore* store = service.store();
-                store && store->addPending(request, QDateTime::currentMSecsSinceEpoch()))
+        [write = std::move(write)](Service& service) {
+            if (NotificationStore* store = service.store(); store && write(*store))
                 service.wakeAgent();
         },
         true);
+}
+
+void UNUserNotificationCenter::add(const UNNotificationRequest& request) {
+    if (!request.trigger.isValid()) {
+        qWarning().noquote() << "Nudgebox: a notification trigger needs a positive interval";
+        return;
+    }
+    postStoreWrite([request](NotificationStore& store) {
+        return store.addPending(request, QDateTime::currentMSecsSinceEpoch());
+    });
 }
 
 void UNUserNotificationCenter::removePendingNotificationRequests(const QStringList& identifiers) {
-    post(
-        [identifiers](Service& service) {
-            if (NotificationStore* store = service.store();
-                store && store->removePending(identifiers))
-                service.wakeAgent();
-        },
-        true);
+    postStoreWrite(
+        [identifiers](NotificationStore& store) { return store.removePending(identifiers); });
 }
 
 void UNUserNotificationCenter::removeDeliveredNotifications(const QStringList& identifiers) {
-    post(
-        [identifiers](Service& service) {
-            if (NotificationStore* store = service.store();
-                store && store->requestClose(identifiers))
-                service.wakeAgent();
-        },
-        true);
+    postStoreWrite(
+        [identifiers](NotificationStore& store) { return store.requestClose(identifiers); });
 }
 
 void UNUserNotificationCenter::getPendingNotificationRequests(

@@ -12,6 +12,7 @@
 #include <optional>
 #include <vector>
 
+class NotificationStore;
 class QThread;
 
 // The application's side of the notification service. Every operation returns at once: the
@@ -54,6 +55,8 @@ private:
     // Queues work for the service's thread. Runs of queued store writes share one
     // transaction there, so a bulk action's many removals cost one commit.
     void post(std::function<void(Service&)> work, bool writesStore = false);
+    // A write to the service's store, which then wakes the agent.
+    void postStoreWrite(std::function<bool(NotificationStore&)> write);
     void drain();
 
     std::unique_ptr<QThread> thread_;
