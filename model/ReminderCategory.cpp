@@ -45,16 +45,10 @@ constexpr std::array<Entry, ReminderCategory::caseCount> table{{
 } // namespace
 
 std::optional<ReminderCategory> ReminderCategory::fromRawValue(QStringView rawValue) {
-    // Views with their lengths known, so most candidates are ruled out by length alone.
-    static const auto views = [] {
-        std::array<QStringView, caseCount> views;
-        for (int i = 0; i < caseCount; ++i)
-            views[i] = QStringView(table[i].rawValue);
-        return views;
-    }();
-    for (int i = 0; i < caseCount; ++i)
-        if (rawValue == views[i])
-            return ReminderCategory(Case(i));
+    // The shared texts know their lengths, so most candidates are ruled out by length alone.
+    for (ReminderCategory category : allCases())
+        if (rawValue == category.rawValue())
+            return category;
     return std::nullopt;
 }
 
