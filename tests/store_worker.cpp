@@ -4,6 +4,7 @@
 #include "CompletedReminders.h"
 #include "Reminder.h"
 #include "StoreAt.h"
+#include "notifications/UNUserNotificationCenter.h"
 #include "settings/UserDefaults.h"
 #include "store/ModelContext.h"
 #include "widgets/WidgetCenter.h"
@@ -205,11 +206,22 @@ int main(int argc, char* argv[]) {
         WidgetCenter::shared().reloadAllTimelines();
         return 0;
     }
+    if (command == "notify" && args.size() == 2) {
+        // Schedules an hour-long request and exits at once.
+        UNMutableNotificationContent content;
+        content.title = QStringLiteral("Worker");
+        content.body = args[1];
+        UNUserNotificationCenter::current().add(UNNotificationRequest::requestWithIdentifier(
+            args[1], content,
+            UNTimeIntervalNotificationTrigger::triggerWithTimeInterval(3600, false)));
+        return 0;
+    }
     if (command == "churn" && args.size() == 2)
         return churn(args[1]);
     if (command == "fill" && args.size() == 2)
         return fill(args[1]);
     if (command == "open")
         return open(args.value(1) == "nobody");
-    return fail(QStringLiteral("usage: store_worker insert|append|apply|churn|fill|open ..."));
+    return fail(QStringLiteral(
+        "usage: store_worker insert|append|apply|reload|notify|churn|fill|open ..."));
 }

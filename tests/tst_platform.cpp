@@ -61,6 +61,23 @@ class PlatformTest : public QObject {
 private slots:
     void initTestCase() { QVERIFY2(QDBusConnection::sessionBus().isConnected(), "needs a bus"); }
 
+    // Runs first, while no agent runs yet on this bus.
+    void aProcessThatSchedulesAndExitsAtOnceStillStartsTheAgent() {
+        QDBusConnectionInterface* bus = QDBusConnection::sessionBus().interface();
+        QVERIFY(!bus->isServiceRegistered("org.nudgebox.NotificationAgent"));
+        const auto cleanup = qScopeGuard([] {
+            UNUserNotificationCenter::current().removePendingNotificationRequests({"from-worker"});
+        });
+        QProcess other;
+        other.start(QStringLiteral(STORE_WORKER), {"notify", "from-worker"});
+        QVERIFY(other.waitForFinished(10000));
+        QCOMPARE(other.exitCode(), 0);
+        QTRY_VERIFY_WITH_TIMEOUT(bus->isServiceRegistered("org.nudgebox.NotificationAgent"), 10000);
+        const auto kept = pending();
+        QCOMPARE(kept.size(), 1);
+        QCOMPARE(kept[0].identifier, QStringLiteral("from-worker"));
+    }
+
     void withoutAServerPermissionIsRefusedWithAnError() {
         for (int attempt = 0; attempt < 2; ++attempt) {
             const auto answer = authorize();

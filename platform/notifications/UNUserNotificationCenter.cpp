@@ -84,31 +84,51 @@ public:
             Qt::QueuedConnection);
     }
 
+    // At exit a queued or unanswered wake-up would be dropped with the connection, leaving a
+    // request that no agent knows of until the next login; so the last one is waited for.
+    void finishWake() {
+        if (!wakeQueued_ && !wakeInFlight_)
+            return;
+        wakeQueued_ = false;
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        if (bus.isConnected())
+            wakeAnswered(bus.call(wakeMessage(), QDBus::Block, 5000));
+    }
+
 private:
+    static QDBusMessage wakeMessage() {
+        return QDBusMessage::createMethodCall(
+            NotificationAgentBus::service(), NotificationAgentBus::path(),
+            NotificationAgentBus::interface(), QStringLiteral("Wake"));
+    }
+
     void sendWake() {
         QDBusConnection bus = QDBusConnection::sessionBus();
         if (!bus.isConnected())
             return; // the agent reads the store itself when it next runs
-        QDBusMessage wake = QDBusMessage::createMethodCall(
-            NotificationAgentBus::service(), NotificationAgentBus::path(),
-            NotificationAgentBus::interface(), QStringLiteral("Wake"));
-        auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(wake, 10000), this);
+        ++wakeInFlight_;
+        auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(wakeMessage(), 10000), this);
         connect(watcher, &QDBusPendingCallWatcher::finished, this,
                 [this](QDBusPendingCallWatcher* call) {
                     call->deleteLater();
-                    if (!call->isError() || startedAgent_)
-                        return;
-                    // Not activatable on this bus: start it ourselves, once.
-                    startedAgent_ =
-                        QProcess::startDetached(NotificationAgentBus::executablePath(), {});
-                    if (!startedAgent_)
-                        qWarning().noquote() << "Nudgebox: cannot start the notification agent:"
-                                             << call->error().message();
+                    --wakeInFlight_;
+                    wakeAnswered(call->reply());
                 });
+    }
+
+    void wakeAnswered(const QDBusMessage& reply) {
+        if (reply.type() != QDBusMessage::ErrorMessage || startedAgent_)
+            return;
+        // Not activatable on this bus: start it ourselves, once.
+        startedAgent_ = QProcess::startDetached(NotificationAgentBus::executablePath(), {});
+        if (!startedAgent_)
+            qWarning().noquote() << "Nudgebox: cannot start the notification agent:"
+                                 << reply.errorMessage();
     }
 
     std::unique_ptr<NotificationStore> store_;
     bool wakeQueued_ = false;
+    int wakeInFlight_ = 0;
     bool startedAgent_ = false;
 };
 
@@ -150,7 +170,10 @@ UNUserNotificationCenter::UNUserNotificationCenter()
 
 UNUserNotificationCenter::~UNUserNotificationCenter() {
     // Queued after everything issued so far, so no request is dropped at exit.
-    QMetaObject::invokeMethod(service_, [] { QThread::currentThread()->quit(); });
+    QMetaObject::invokeMethod(service_, [service = service_] {
+        service->finishWake();
+        QThread::currentThread()->quit();
+    });
     thread_->wait();
 }
 
