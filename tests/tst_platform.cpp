@@ -179,7 +179,7 @@ private slots:
         reloads.clear();
         WidgetCenter::shared().reloadAllTimelines();
         WidgetCenter::shared().reloadAllTimelines();
-        QVERIFY(reloads.wait(2000));
+        QVERIFY(reloads.wait(5000));
         QTest::qWait(100);
         QCOMPARE(reloads.count(), 1);
     }

@@ -187,14 +187,14 @@ private slots:
         QCOMPARE(texts(unsorted.results()), (QStringList{"c", "a", "b", "b2"}));
         QCOMPARE(texts(byOrder.results()), (QStringList{"b", "b2", "c", "a"}));
         QCOMPARE(texts(byText.results()), (QStringList{"a", "b", "b2", "c"}));
-        QVERIFY(changed.wait(1000));
+        QVERIFY(changed.wait(5000));
         QCOMPARE(changed.count(), 1); // several changes, one notification
 
         byText.results()[0]->setOrderIndex(0);
         QCOMPARE(texts(byOrder.results()), (QStringList{"a", "b", "b2", "c"}));
         context->remove(byText.results()[1]);
         QCOMPARE(texts(unsorted.results()), (QStringList{"c", "a", "b2"}));
-        QVERIFY(changed.wait(1000));
+        QVERIFY(changed.wait(5000));
         QVERIFY(context->save());
         QCOMPARE(texts(byOrder.results()), (QStringList{"a", "b2", "c"}));
     }
@@ -242,7 +242,7 @@ private slots:
         QTRY_COMPARE(other->fetch<Reminder>().size(), 1);
         other->insert(reminder("Pets", "from the widget side", 1));
         QVERIFY(other->save());
-        QVERIFY(changed.wait(2000));
+        QVERIFY(changed.wait(5000));
         QCOMPARE(texts(query.results()), (QStringList{"from the widget side", "local"}));
 
         // An unsaved local edit wins over the other side's write to the same record.
@@ -387,7 +387,7 @@ private slots:
             auto container = open(5000, true);
             ModelContext* context = container->mainContext();
             context->insert(reminder("Work", "autosaved"));
-            QTRY_VERIFY_WITH_TIMEOUT(!context->hasChanges(), 2000);
+            QTRY_VERIFY_WITH_TIMEOUT(!context->hasChanges(), 10000);
             context->setAutosaveEnabled(false);
             context->insert(reminder("Work", "not autosaved"));
             QTest::qWait(100);
