@@ -3,14 +3,11 @@
 #include "../AppGroup.h"
 #include "../PrivateFiles.h"
 #include "../sqlite/SqliteDatabase.h"
-#include "../sqlite/SqliteStatement.h"
-#include "../sqlite/SqliteTransaction.h"
 #include "ModelContext.h"
+#include "StoreSchema.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
-#include <QSet>
-#include <QStringList>
 #include <QtDebug>
 
 QString ModelConfiguration::resolvedPath() const {
@@ -22,18 +19,6 @@ QString ModelConfiguration::resolvedPath() const {
 }
 
 namespace {
-QString sqlType(AttributeType type) {
-    switch (type) {
-    case AttributeType::Boolean:
-    case AttributeType::Int64:
-        return QStringLiteral("INTEGER DEFAULT 0");
-    case AttributeType::Text:
-    case AttributeType::Uuid:
-        break;
-    }
-    return QStringLiteral("TEXT DEFAULT ''");
-}
-
 // Sets the page header and journal mode; must only run once the file is known to be ours.
 bool configure(SqliteDatabase& db, QString* error) {
     return db.exec("PRAGMA journal_mode = WAL", error) &&
@@ -102,69 +87,7 @@ std::unique_ptr<ModelContainer> ModelContainer::create(const Schema& schema,
 }
 
 bool ModelContainer::setUp(const Schema& schema, QString* error) {
-    SqliteDatabase& db = *db_;
-    // Read before anything is written: a file that is not SQLite fails here untouched.
-    QSet<QString> existingTables;
-    {
-        SqliteStatement tables(db, "SELECT name FROM sqlite_master WHERE type = 'table'");
-        if (!tables.isValid()) {
-            *error = tables.prepareError();
-            return false;
-        }
-        while (tables.next())
-            existingTables.insert(tables.columnText(0));
-        if (tables.errorCode() != 0) {
-            *error = tables.error();
-            return false;
-        }
-    }
-    qint64 version = 0;
-    {
-        SqliteStatement userVersion(db, "PRAGMA user_version");
-        if (userVersion.next())
-            version = userVersion.columnInt64(0);
-    }
-    if (version > schemaVersion()) {
-        *error = QStringLiteral("it was written by a newer version of Nudgebox");
-        return false;
-    }
-    bool ours = version == schemaVersion();
-    if (!ours && !existingTables.isEmpty()) {
-        *error = QStringLiteral("it is an SQLite database of another program");
-        return false;
-    }
-    for (const EntityDescription* entity : schema) {
-        if (ours && !existingTables.contains(entity->name)) {
-            *error = QStringLiteral("the table %1 is missing").arg(entity->name);
-            return false;
-        }
-    }
-
-    if (!configure(db, error))
-        return false;
-    if (ours)
-        return true;
-
-    SqliteTransaction transaction(db);
-    if (!transaction.isActive()) {
-        *error = transaction.error();
-        return false;
-    }
-    for (const EntityDescription* entity : schema) {
-        QStringList columns{QStringLiteral("pk INTEGER PRIMARY KEY")};
-        for (const auto& attribute : entity->attributes)
-            columns << u'"' + attribute.name + QStringLiteral("\" ") + sqlType(attribute.type);
-        const QString sql = QStringLiteral("CREATE TABLE IF NOT EXISTS \"%1\" (%2)")
-                                .arg(entity->name, columns.join(QStringLiteral(", ")));
-        if (!db.exec(sql.toUtf8().constData(), error))
-            return false;
-    }
-    const QString setVersion = QStringLiteral("PRAGMA user_version = %1").arg(schemaVersion());
-    if (!db.exec(setVersion.toUtf8().constData(), error))
-        return false;
-    if (!transaction.commit()) {
-        *error = transaction.error();
-        return false;
-    }
-    return true;
+    StoreSchema tables(*db_, schema);
+    // Nothing is written to a file before it is known to be a store of this schema.
+    return tables.inspect(error) && configure(*db_, error) && tables.bringUpToDate(error);
 }

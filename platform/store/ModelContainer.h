@@ -22,7 +22,6 @@ public:
 
     ModelContext* mainContext() const { return context_.get(); }
     const QString& path() const { return path_; }
-    static int schemaVersion() { return 1; }
 
 private:
     ModelContainer(std::unique_ptr<SqliteDatabase> db, QString path);

@@ -1,0 +1,47 @@
+#pragma once
+
+#include "EntityDescription.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+
+class SqliteDatabase;
+
+// The tables of a store file: recognises what a file holds without writing to it, and lays
+// out or upgrades the tables of a store this code knows.
+//
+// Versions (PRAGMA user_version): 0 an empty file; 1 rows keyed by "pk INTEGER PRIMARY KEY",
+// whose values SQLite hands out again once the newest row is deleted; 2 the same columns,
+// rows keyed with AUTOINCREMENT so that a row id is never given out twice.
+class StoreSchema {
+public:
+    StoreSchema(SqliteDatabase& db, const Schema& schema)
+        : db_(db)
+        , schema_(schema) {}
+
+    static int currentVersion() { return 2; }
+
+    // Reads what the file holds and whether this code may use it; writes nothing. False with
+    // the reason when the file is not a store of this schema (or of an older version of it).
+    bool inspect(QString* error);
+    bool isCurrent() const { return version_ == currentVersion(); }
+    // Creates the tables of an empty file or upgrades an older store, in one transaction.
+    // Safe when the other process does the same at the same moment: the file is looked at
+    // again under the write lock.
+    bool bringUpToDate(QString* error);
+
+private:
+    // The statement that creates the current table of a record type.
+    static QString createTable(const EntityDescription& entity);
+    static QStringList expectedColumns(const EntityDescription& entity);
+    bool upgradeFromVersion1(const EntityDescription& entity, QString* error);
+
+    SqliteDatabase& db_;
+    const Schema& schema_;
+    qint64 version_ = 0;
+    QSet<QString> tables_;
+    // Columns of the schema's tables as "name TYPE", the row key first.
+    QHash<QString, QStringList> columns_;
+};
