@@ -1,6 +1,7 @@
 #include "SqliteStatement.h"
 
 #include "SqliteDatabase.h"
+#include "SqliteValue.h"
 
 #include <cstring>
 
@@ -33,6 +34,13 @@ void SqliteStatement::bind(int index, const QString& value) {
 
 void SqliteStatement::bindNull(int index) {
     sqlite3_bind_null(stmt_, index + 1);
+}
+
+void SqliteStatement::bind(int index, const SqliteValue& value) {
+    if (value.isValid())
+        sqlite3_bind_value(stmt_, index + 1, value.handle());
+    else
+        sqlite3_bind_null(stmt_, index + 1);
 }
 
 bool SqliteStatement::next() {
@@ -92,6 +100,10 @@ QString SqliteStatement::columnText(int column) const {
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
     const int size = sqlite3_column_bytes(stmt_, column);
     return bytes ? QString::fromUtf8(bytes, size) : QString();
+}
+
+SqliteValue SqliteStatement::columnValue(int column) const {
+    return SqliteValue(sqlite3_column_value(stmt_, column));
 }
 
 namespace {

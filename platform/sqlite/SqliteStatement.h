@@ -5,6 +5,7 @@
 
 struct sqlite3_stmt;
 class SqliteDatabase;
+class SqliteValue;
 
 // A prepared statement, finalized in the destructor. Columns and parameters are 0-based.
 class SqliteStatement {
@@ -24,6 +25,8 @@ public:
     void bind(int index, int value) { bind(index, qint64(value)); }
     void bind(int index, const QString& value);
     void bindNull(int index);
+    // Binds the value with its type and bytes as they were read.
+    void bind(int index, const SqliteValue& value);
 
     // Steps once; true while a row is available. Check error() after false.
     bool next();
@@ -36,6 +39,7 @@ public:
     ColumnType columnType(int column) const;
     qint64 columnInt64(int column) const;
     QString columnText(int column) const;
+    SqliteValue columnValue(int column) const;
     // A hash of the column's type and stored bytes, to tell whether a row changed.
     size_t columnHash(int column, size_t seed) const;
 

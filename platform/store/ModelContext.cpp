@@ -3,6 +3,7 @@
 #include "../sqlite/SqliteDatabase.h"
 #include "../sqlite/SqliteStatement.h"
 #include "../sqlite/SqliteTransaction.h"
+#include "../sqlite/SqliteValue.h"
 #include "StoredRow.h"
 
 #include <QHash>
@@ -11,6 +12,7 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <bit>
 #include <utility>
 
 struct ModelContext::Table {
@@ -24,6 +26,18 @@ struct ModelContext::Table {
     std::unique_ptr<SqliteStatement> selectAll, insert, remove;
     // UPDATE statements by the set of attributes they write.
     QHash<quint32, std::shared_ptr<SqliteStatement>> updates;
+    // Made when first needed, to write back ids: one row read again, and a conditional UPDATE
+    // of one attribute by its schema index.
+    std::unique_ptr<SqliteStatement> selectOne;
+    QHash<int, std::shared_ptr<SqliteStatement>> idWrites;
+};
+
+// A stored id that did not read as a UUID, as it was read, and the record that now holds an
+// id of its own for it.
+struct ModelContext::IdRepair {
+    PersistentModel* record;
+    int attribute;
+    SqliteValue stored;
 };
 
 namespace {
@@ -33,6 +47,20 @@ QString quoted(const QString& name) {
 
 // The history of changes queries can follow before they must look at everything again.
 constexpr size_t maxChanges = 1 << 15;
+
+size_t rowHash(const SqliteStatement& row, int first, int count) {
+    size_t hash = 0;
+    for (int c = first; c < first + count; ++c)
+        hash = row.columnHash(c, hash);
+    return hash;
+}
+
+QString columnList(const EntityDescription& entity) {
+    QStringList columns;
+    for (const auto& attribute : entity.attributes)
+        columns << quoted(attribute.name);
+    return columns.join(u',');
+}
 } // namespace
 
 ModelContext::ModelContext(SqliteDatabase* db, const Schema& schema, int autosaveDelayMs,
@@ -56,18 +84,19 @@ ModelContext::~ModelContext() = default;
 
 bool ModelContext::prepare(QString* error) {
     dataVersion_ = std::make_unique<SqliteStatement>(*db_, "PRAGMA data_version");
+    // Taken before the rows are read, so a commit of the other process made meanwhile is
+    // read at the next look rather than missed.
+    lastDataVersion_ = readDataVersion();
     for (auto& table : tables_) {
         const EntityDescription& e = *table->entity;
-        QStringList columns, placeholders;
-        for (const auto& attribute : e.attributes) {
-            columns << quoted(attribute.name);
+        QStringList placeholders;
+        for (qsizetype i = 0; i < e.attributes.size(); ++i)
             placeholders << QStringLiteral("?");
-        }
         const QString name = quoted(e.name);
         const QString select =
-            QStringLiteral("SELECT pk, %1 FROM %2 ORDER BY pk").arg(columns.join(u','), name);
+            QStringLiteral("SELECT pk, %1 FROM %2 ORDER BY pk").arg(columnList(e), name);
         const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
-                                   .arg(name, columns.join(u','), placeholders.join(u','));
+                                   .arg(name, columnList(e), placeholders.join(u','));
         const QString remove = QStringLiteral("DELETE FROM %1 WHERE pk = ?").arg(name);
         table->selectAll = std::make_unique<SqliteStatement>(*db_, select.toUtf8().constData());
         table->insert = std::make_unique<SqliteStatement>(*db_, insert.toUtf8().constData());
@@ -83,7 +112,6 @@ bool ModelContext::prepare(QString* error) {
         if (!load(*table, error))
             return false;
     }
-    lastDataVersion_ = readDataVersion();
     if (pollTimer_.interval() > 0)
         pollTimer_.start();
     return true;
@@ -102,6 +130,71 @@ SqliteStatement* ModelContext::updateStatement(Table& table, quint32 attributes)
         statement = std::make_shared<SqliteStatement>(*db_, sql.toUtf8().constData());
     }
     return statement.get();
+}
+
+void ModelContext::writeBackIds(Table& table, const std::vector<IdRepair>& repairs) {
+    // Only that column of that row is written, and only while it still holds what was read:
+    // when the other process does the same at the same moment, the first write stands and
+    // the other side reads it back below, so both keep one id.
+    const EntityDescription& e = *table.entity;
+    QString error;
+    bool written = false;
+    {
+        SqliteTransaction transaction(*db_);
+        bool ok = transaction.isActive();
+        if (!ok)
+            error = transaction.error();
+        for (auto repair = repairs.begin(); ok && repair != repairs.end(); ++repair) {
+            auto& statement = table.idWrites[repair->attribute];
+            if (!statement) {
+                const QString column = quoted(e.attributes[repair->attribute].name);
+                const QString sql = QStringLiteral("UPDATE %1 SET %2 = ? WHERE pk = ? AND %2 IS ?")
+                                        .arg(quoted(e.name), column);
+                statement = std::make_shared<SqliteStatement>(*db_, sql.toUtf8().constData());
+            }
+            RowWriter writer(*statement, 0, quint32(1) << repair->attribute);
+            repair->record->writeStored(writer);
+            statement->bind(writer.nextParameter(), repair->record->rowId_);
+            statement->bind(writer.nextParameter() + 1, repair->stored);
+            ok = statement->run();
+            if (!ok)
+                error = statement->isValid() ? statement->error() : statement->prepareError();
+        }
+        if (ok) {
+            written = transaction.commit();
+            if (!written)
+                error = transaction.error();
+        }
+    }
+    if (!written) {
+        qWarning().noquote() << "Nudgebox: could not store the new id of a record, will retry:"
+                             << error;
+        // The rows are read again, and the write retried, at the next look at the store.
+        for (const auto& repair : repairs)
+            repair.record->storedHash_ = ~repair.record->storedHash_;
+        return;
+    }
+    if (!table.selectOne) {
+        const QString sql =
+            QStringLiteral("SELECT %1 FROM %2 WHERE pk = ?").arg(columnList(e), quoted(e.name));
+        table.selectOne = std::make_unique<SqliteStatement>(*db_, sql.toUtf8().constData());
+    }
+    SqliteStatement& select = *table.selectOne;
+    const PersistentModel* previous = nullptr;
+    for (const auto& repair : repairs) {
+        PersistentModel* record = repair.record;
+        if (record == previous)
+            continue; // one row read back once
+        previous = record;
+        select.bind(0, record->rowId_);
+        if (select.next()) {
+            record->readStored(StoredRow(select, 0));
+            record->storedHash_ = rowHash(select, 0, int(e.attributes.size()));
+        } else if (select.errorCode() == 0) {
+            record->storedHash_ = ~record->storedHash_; // deleted meanwhile: seen next look
+        }
+        select.reset();
+    }
 }
 
 qint64 ModelContext::readDataVersion() {
@@ -144,21 +237,31 @@ bool ModelContext::load(Table& table, QString* error, Reload* reload) {
     const int columns = int(table.entity->attributes.size());
     std::vector<std::shared_ptr<PersistentModel>> fresh;
     std::vector<std::shared_ptr<PersistentModel>> vanished;
-    size_t k = 0;
+    std::vector<IdRepair> repairs;
     SqliteStatement& select = *table.selectAll;
+    // Reads a row into a record; an id it does not hold as a UUID is noted to be written back.
+    auto read = [&](PersistentModel* record, size_t hash) {
+        const StoredRow row(select, 1);
+        record->readStored(row);
+        record->storedHash_ = hash;
+        for (quint32 bad = row.unreadableUuids(); bad != 0; bad &= bad - 1) {
+            const int attribute = std::countr_zero(bad);
+            repairs.push_back({record, attribute, select.columnValue(1 + attribute)});
+        }
+    };
+    size_t k = 0;
     while (select.next()) {
+        // Row ids are never handed out twice (AUTOINCREMENT), so a known row id is the same
+        // record, and a deleted record's row id never comes back as a new one.
         const qint64 rowId = select.columnInt64(0);
         for (; k < known.size() && (**known[k]).rowId_ < rowId; ++k)
             vanished.push_back(*known[k]);
-        size_t hash = 0;
-        for (int c = 1; c <= columns; ++c)
-            hash = select.columnHash(c, hash);
+        const size_t hash = rowHash(select, 1, columns);
         if (k < known.size() && (**known[k]).rowId_ == rowId) {
             PersistentModel* record = known[k++]->get();
             if (record->storedHash_ != hash) {
                 if (record->state_ == PersistentModel::State::Clean) {
-                    record->readStored(StoredRow(select, 1));
-                    record->storedHash_ = hash;
+                    read(record, hash);
                     if (reload)
                         reload->changed.push_back(record);
                 } else {
@@ -172,11 +275,10 @@ bool ModelContext::load(Table& table, QString* error, Reload* reload) {
         if (pendingDeletes.contains(rowId))
             continue; // deleted here, not yet saved: stays deleted
         std::shared_ptr<PersistentModel> record = table.entity->makeDefault();
-        record->readStored(StoredRow(select, 1));
         record->context_ = this;
         record->rowId_ = rowId;
-        record->storedHash_ = hash;
         record->state_ = PersistentModel::State::Clean;
+        read(record.get(), hash);
         fresh.push_back(std::move(record));
     }
     const bool ok = select.errorCode() == 0;
@@ -186,6 +288,8 @@ bool ModelContext::load(Table& table, QString* error, Reload* reload) {
             *error = select.error();
         return false;
     }
+    if (!repairs.empty())
+        writeBackIds(table, repairs);
     for (; k < known.size(); ++k)
         vanished.push_back(*known[k]);
     if (fresh.empty() && vanished.empty())

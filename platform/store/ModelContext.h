@@ -87,6 +87,8 @@ private:
         bool complete = true;
     };
     bool load(Table& table, QString* error, Reload* reload = nullptr);
+    struct IdRepair;
+    void writeBackIds(Table& table, const std::vector<IdRepair>& repairs);
     SqliteStatement* updateStatement(Table& table, quint32 attributes);
     Table& tableFor(const EntityDescription& entity);
     const std::vector<std::shared_ptr<PersistentModel>>& liveRecords(const EntityDescription& e);

@@ -24,11 +24,12 @@ std::optional<qint64> StoredRow::int64(int attribute) const {
 
 std::optional<QUuid> StoredRow::uuid(int attribute) const {
     const auto stored = text(attribute);
-    if (!stored)
+    const QUuid value = stored ? QUuid::fromString(*stored) : QUuid();
+    if (!stored ||
+        (value.isNull() && *stored != QStringLiteral("00000000-0000-0000-0000-000000000000"))) {
+        unreadableUuids_ |= quint32(1) << attribute;
         return std::nullopt;
-    const QUuid value = QUuid::fromString(*stored);
-    if (value.isNull() && *stored != QStringLiteral("00000000-0000-0000-0000-000000000000"))
-        return std::nullopt;
+    }
     return value;
 }
 

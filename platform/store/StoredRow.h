@@ -20,9 +20,14 @@ public:
     std::optional<qint64> int64(int attribute) const;
     std::optional<QUuid> uuid(int attribute) const;
 
+    // The attributes (bits by schema index) read as a UUID that the row does not hold as one:
+    // the record keeps an id of its own there, which the store then writes back.
+    quint32 unreadableUuids() const { return unreadableUuids_; }
+
 private:
     const SqliteStatement& statement_;
     int first_;
+    mutable quint32 unreadableUuids_ = 0;
 };
 
 // Binds a record's attributes, in schema order, to an INSERT or UPDATE statement; only the
