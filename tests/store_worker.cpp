@@ -2,11 +2,13 @@
 // shared settings suite. Exit code 0 means every write succeeded.
 #include "AppGroup.h"
 #include "CompletedReminders.h"
+#include "Favorite.h"
 #include "Reminder.h"
 #include "StoreAt.h"
 #include "notifications/UNUserNotificationCenter.h"
 #include "settings/UserDefaults.h"
 #include "store/ModelContext.h"
+#include "store/StoredRow.h"
 #include "widgets/WidgetCenter.h"
 
 #include <QCoreApplication>
@@ -174,6 +176,56 @@ int fill(const QString& path) {
     return fail(QStringLiteral("no save ever failed"));
 }
 
+// replace-newest PATH TEXT: deletes the newest reminder and saves, then adds one with that
+// text and saves; prints the new reminder's id.
+int replaceNewest(const QString& path, const QString& text) {
+    auto container = openStoreAt(path);
+    if (!container)
+        return 1;
+    ModelContext* context = container->mainContext();
+    const auto all = context->fetch<Reminder>();
+    if (all.isEmpty())
+        return fail(QStringLiteral("no reminder to delete"));
+    context->remove(all.last());
+    QString error;
+    if (!context->save(&error))
+        return fail(QStringLiteral("delete failed: %1").arg(error));
+    auto reminder =
+        std::make_shared<Reminder>(QStringLiteral("Work"), false, QUuid::createUuid(), 0, text);
+    context->insert(reminder);
+    if (!context->save(&error))
+        return fail(QStringLiteral("insert failed: %1").arg(error));
+    std::printf("%s\n", qPrintable(reminder->idText()));
+    return 0;
+}
+
+// ids PATH: prints "TYPE ROW ID" for every record of the store, in store order.
+int ids(const QString& path) {
+    auto container = openStoreAt(path);
+    if (!container)
+        return 1;
+    ModelContext* context = container->mainContext();
+    for (const auto& favorite : context->fetch<Favorite>())
+        std::printf("Favorite %lld %s\n", favorite->persistentModelID().rowId,
+                    qPrintable(RowWriter::uuidText(favorite->id())));
+    for (const auto& reminder : context->fetch<Reminder>())
+        std::printf("Reminder %lld %s\n", reminder->persistentModelID().rowId,
+                    qPrintable(reminder->idText()));
+    return 0;
+}
+
+// open-file PATH: prints "opening", opens the store file at PATH (which may upgrade it), then
+// prints "opened".
+int openFile(const QString& path) {
+    std::printf("opening\n");
+    std::fflush(stdout);
+    if (!openStoreAt(path))
+        return 1;
+    std::printf("opened\n");
+    std::fflush(stdout);
+    return 0;
+}
+
 // open [nobody]: opens the default store, optionally after dropping to the nobody user.
 int open(bool asNobody) {
     if (asNobody) {
@@ -222,6 +274,12 @@ int main(int argc, char* argv[]) {
         return fill(args[1]);
     if (command == "open")
         return open(args.value(1) == "nobody");
-    return fail(QStringLiteral(
-        "usage: store_worker insert|append|apply|reload|notify|churn|fill|open ..."));
+    if (command == "replace-newest" && args.size() == 3)
+        return replaceNewest(args[1], args[2]);
+    if (command == "ids" && args.size() == 2)
+        return ids(args[1]);
+    if (command == "open-file" && args.size() == 2)
+        return openFile(args[1]);
+    return fail(QStringLiteral("usage: store_worker insert|append|apply|reload|notify|churn|fill|"
+                               "open|replace-newest|ids|open-file ..."));
 }

@@ -2,14 +2,17 @@
 // refusal of a store it cannot open.
 #include "AppGroup.h"
 #include "CompletedReminders.h"
+#include "Favorite.h"
 #include "NudgeboxStore.h"
 #include "Reminder.h"
 #include "StoreWorker.h"
 #include "TestEnvironment.h"
+#include "Version1Store.h"
 #include "settings/UserDefaults.h"
 #include "sqlite/SqliteDatabase.h"
 #include "sqlite/SqliteStatement.h"
 #include "store/ModelContext.h"
+#include "store/StoredRow.h"
 
 #include <QProcess>
 #include <QSignalSpy>
@@ -107,6 +110,112 @@ private slots:
         QTRY_VERIFY(!changed.isEmpty());
         QCOMPARE(changed.last().at(0).toString(), QStringLiteral("completedReminders"));
         QCOMPARE(CompletedReminders::read(shared).size(), 3);
+    }
+
+    // The other process deletes the newest reminder and adds one while this one holds an
+    // unsaved edit of the deleted one. Whether this side looks at the store before it saves
+    // or after, the edit lands nowhere: not on the new reminder, whose row could have taken
+    // the deleted one's place.
+    void anEditOfADeletedReminderNeverLandsOnANewOne_data() {
+        QTest::addColumn<bool>("lookFirst");
+        QTest::newRow("look, then save") << true;
+        QTest::newRow("save, then look") << false;
+    }
+
+    void anEditOfADeletedReminderNeverLandsOnANewOne() {
+        QFETCH(bool, lookFirst);
+        ModelConfiguration configuration;
+        configuration.autosaveEnabled = false;
+        configuration.pollIntervalMs = 0; // this test says when to look
+        QString error;
+        auto container = NudgeboxStore::open(configuration, &error);
+        QVERIFY2(container, qPrintable(error));
+        ModelContext* context = container->mainContext();
+        for (const char* text : {"first", "second", "newest"})
+            context->insert(std::make_shared<Reminder>("Work", false, QUuid::createUuid(), 0,
+                                                       QString::fromLatin1(text)));
+        QVERIFY(context->save());
+        const auto edited = context->fetch<Reminder>().last();
+        const PersistentIdentifier editedIdentity = edited->persistentModelID();
+        edited->setText("edited here");
+        edited->setCompleted(true);
+
+        QProcess* worker = startWorker(this, {"replace-newest", storePath(), "theirs"});
+        expectSuccess(worker, 30000);
+        const QString theirId = QString::fromLatin1(worker->readAllStandardOutput()).trimmed();
+        QCOMPARE(theirId.size(), 36);
+
+        if (lookFirst)
+            QVERIFY(context->refreshFromStore());
+        QVERIFY2(context->save(&error), qPrintable(error));
+        if (!lookFirst)
+            QVERIFY(context->refreshFromStore());
+
+        QCOMPARE(storedScalar(storePath(), "SELECT group_concat(text || ':' || completed) FROM "
+                                           "(SELECT * FROM Reminder ORDER BY pk)"),
+                 QStringLiteral("first:0,second:0,theirs:0"));
+        const auto all = context->fetch<Reminder>();
+        QCOMPARE(all.size(), 3);
+        const auto theirs = all.last();
+        QCOMPARE(theirs->idText(), theirId);
+        QCOMPARE(theirs->text(), QStringLiteral("theirs"));
+        QVERIFY(!theirs->completed());
+        QVERIFY(theirs != edited);
+        QVERIFY(theirs->persistentModelID() != editedIdentity);
+        QVERIFY(edited->isDeleted());
+        QVERIFY(!context->hasChanges());
+    }
+
+    // Processes that open an old store whose ids are missing or broken at the same moment:
+    // it is upgraded once, every row keeps its bytes but for the ids written back, and all
+    // of them, and every later open, read the same id for each record.
+    void processesOpeningAnOldStoreAtOnceAgreeOnIds() {
+        QString error;
+        QVERIFY2(
+            createVersion1Store(
+                storePath(),
+                "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n WHERE i < 300) "
+                "INSERT INTO Reminder (pk, category, completed, id, orderIndex, text) "
+                "SELECT 2 * i, 'Work', i % 2, CASE i % 3 WHEN 0 THEN NULL "
+                "WHEN 1 THEN 'broken ' || i ELSE printf('%08X-0000-4000-8000-%012X', i, i) "
+                "END, i, CAST(X'FF' AS TEXT) || i FROM n;"
+                "INSERT INTO Favorite (category, id) VALUES ('Pets', NULL)",
+                &error),
+            qPrintable(error));
+        const QStringList others =
+            storedValues(storePath(), "Reminder", {"category", "completed", "orderIndex", "text"});
+        QCOMPARE(others.size(), 300);
+
+        QList<QProcess*> workers;
+        for (int i = 0; i < 3; ++i)
+            workers << startWorker(this, {"ids", storePath()});
+        QList<QByteArray> outputs;
+        for (QProcess* worker : workers) {
+            expectSuccess(worker, 60000);
+            outputs << worker->readAllStandardOutput();
+        }
+        QCOMPARE(outputs[0].count('\n'), 301);
+        QCOMPARE(outputs[1], outputs[0]);
+        QCOMPARE(outputs[2], outputs[0]);
+        QCOMPARE(storedScalar(storePath(), "PRAGMA user_version"), QStringLiteral("2"));
+        QCOMPARE(
+            storedValues(storePath(), "Reminder", {"category", "completed", "orderIndex", "text"}),
+            others);
+        QCOMPARE(storedScalar(storePath(), "SELECT count(*) FROM Reminder WHERE id GLOB "
+                                           "'[0-9A-F]*-*-*-*-*' AND length(id) = 36"),
+                 QStringLiteral("300"));
+
+        // And this process, opening it afterwards, reads what they printed.
+        auto container = openStore();
+        QVERIFY(container);
+        QByteArray mine;
+        for (const auto& f : container->mainContext()->fetch<Favorite>())
+            mine += "Favorite " + QByteArray::number(f->persistentModelID().rowId) + ' ' +
+                    RowWriter::uuidText(f->id()).toLatin1() + '\n';
+        for (const auto& r : container->mainContext()->fetch<Reminder>())
+            mine += "Reminder " + QByteArray::number(r->persistentModelID().rowId) + ' ' +
+                    r->idText().toLatin1() + '\n';
+        QCOMPARE(mine, outputs[0]);
     }
 
     void theApplicationRefusesAStoreItCannotOpen() {

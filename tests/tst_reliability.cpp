@@ -7,9 +7,11 @@
 #include "ScreenFixture.h"
 #include "StoreAt.h"
 #include "StoreWorker.h"
+#include "Version1Store.h"
 #include "sqlite/SqliteTransaction.h"
 #include "store/ModelContainer.h"
 
+#include <QElapsedTimer>
 #include <QRandomGenerator>
 
 #include <csignal>
@@ -38,10 +40,7 @@ QStringList savedIds(const QByteArray& output) {
 }
 
 QString scalar(const QString& path, const char* sql) {
-    QString error;
-    auto db = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadOnly, &error);
-    SqliteStatement select(*db, sql);
-    return select.next() ? select.columnText(0) : select.error();
+    return storedScalar(path, QString::fromUtf8(sql));
 }
 } // namespace
 
@@ -84,6 +83,86 @@ private slots:
         QVERIFY(container);
         QCOMPARE(qsizetype(container->mainContext()->fetch<Reminder>().size()),
                  qsizetype(storedIds(path).size()));
+    }
+
+    // Killed anywhere while it upgrades an old store, a process leaves either the old tables
+    // or the new ones, each with every row and every stored byte.
+    void killedInTheMiddleOfAnUpgradeTheStoreIsOldOrNew() {
+        const QString original = fixture_.filePath("version1.store");
+        QString error;
+        QVERIFY2(createVersion1Store(
+                     original,
+                     "WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                     "WHERE i < 40000) INSERT INTO Reminder (pk, category, completed, id, "
+                     "orderIndex, text) SELECT 3 * i, CASE i % 5 WHEN 0 THEN X'00FF' ELSE 'Work' "
+                     "END, i % 2, printf('%08X-0000-4000-8000-%012X', i, i), CASE i % 7 WHEN 0 "
+                     "THEN 'x' || i ELSE i END, CAST(X'FFFE' AS TEXT) || hex(randomblob(40)) "
+                     "FROM n",
+                     &error),
+                 qPrintable(error));
+        const QStringList columns{"category", "completed", "id", "orderIndex", "text"};
+        const QStringList rows = storedValues(original, "Reminder", columns);
+        QCOMPARE(rows.size(), 40000);
+        const QString path = fixture_.filePath("upgrading.store");
+        auto copy = [&] {
+            for (const char* suffix : {"", "-wal", "-shm"})
+                QFile::remove(path + suffix);
+            return QFile::copy(original, path);
+        };
+
+        // How long an upgrade takes here (an open of the old store less an open of the
+        // upgraded one), so the kills below spread over it.
+        auto timeOpen = [&] {
+            QProcess* worker = startWorker(this, {"open-file", path});
+            if (!worker->waitForReadyRead(10000))
+                return -1;
+            QElapsedTimer clock;
+            clock.start();
+            QByteArray output = worker->readAll();
+            while (!output.contains("opened") && worker->waitForReadyRead(60000))
+                output += worker->readAll();
+            const int ms = int(clock.elapsed());
+            expectSuccess(worker, 60000);
+            return output.contains("opened") ? ms : -1;
+        };
+        QVERIFY(copy());
+        const int upgradeAndLoadMs = timeOpen();
+        QVERIFY(upgradeAndLoadMs >= 0);
+        QCOMPARE(scalar(path, "PRAGMA user_version"), QStringLiteral("2"));
+        QCOMPARE(storedValues(path, "Reminder", columns), rows);
+        const int loadMs = timeOpen();
+        QVERIFY(loadMs >= 0);
+        const int upgradeMs = std::max(upgradeAndLoadMs - loadMs, 20);
+
+        QRandomGenerator random(2612);
+        int old = 0, upgraded = 0;
+        for (int run = 0; run < 16; ++run) {
+            QVERIFY(copy());
+            QProcess worker;
+            worker.start(QStringLiteral(STORE_WORKER), {"open-file", path});
+            QVERIFY(worker.waitForReadyRead(10000));
+            QTest::qSleep(int(random.bounded(upgradeMs + upgradeMs / 2)));
+            ::kill(pid_t(worker.processId()), SIGKILL);
+            QVERIFY(worker.waitForFinished(10000));
+
+            QCOMPARE(integrity(path), QStringLiteral("ok"));
+            const QString version = scalar(path, "PRAGMA user_version");
+            const QString tables = scalar(path, "SELECT group_concat(name) FROM (SELECT name "
+                                                "FROM sqlite_master WHERE type = 'table' "
+                                                "ORDER BY name)");
+            if (version == "1") {
+                QCOMPARE(tables, QStringLiteral("Favorite,Reminder"));
+                ++old;
+            } else {
+                QCOMPARE(version, QStringLiteral("2"));
+                QCOMPARE(tables, QStringLiteral("Favorite,Reminder,sqlite_sequence"));
+                ++upgraded;
+            }
+            QVERIFY2(storedValues(path, "Reminder", columns) == rows,
+                     qPrintable(QStringLiteral("run %1 changed the rows").arg(run)));
+        }
+        qInfo("upgrade of %d rows: about %d ms; killed before its commit %d times, after %d",
+              int(rows.size()), upgradeMs, old, upgraded);
     }
 
     void aFullDiskFailsTheSaveAndKeepsTheChange() {
@@ -222,9 +301,11 @@ private slots:
                  QStringLiteral("610062"));
         QCOMPARE(scalar(path, "SELECT hex(text) FROM \"Reminder\" WHERE pk = 2"),
                  QStringLiteral("FFFE4142"));
-        QCOMPARE(scalar(path, "SELECT typeof(category) || hex(category) || id || orderIndex "
+        QCOMPARE(scalar(path, "SELECT typeof(category) || hex(category) || orderIndex "
                               "FROM \"Reminder\" WHERE pk = 3"),
-                 QStringLiteral("blob00FFnot-a-uuidabc"));
+                 QStringLiteral("blob00FFabc"));
+        // Its id, which was not a UUID, was given one once: the one the record holds.
+        QCOMPARE(scalar(path, "SELECT id FROM \"Reminder\" WHERE pk = 3"), all[2]->idText());
         QCOMPARE(scalar(path, "SELECT count(*) FROM \"Reminder\" WHERE completed = 1"),
                  QStringLiteral("3"));
         container->mainContext()->remove(all[1]);

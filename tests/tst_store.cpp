@@ -2,9 +2,11 @@
 #include "NudgeboxStore.h"
 #include "Reminder.h"
 #include "TestEnvironment.h"
+#include "Version1Store.h"
 #include "sqlite/SqliteDatabase.h"
 #include "store/ModelContext.h"
 #include "store/Query.h"
+#include "store/StoredRow.h"
 
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -36,6 +38,18 @@ QByteArray contents(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
+
+QString newIdText() {
+    return QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper();
+}
+
+// How an id text is stored, as storedValues() shows it.
+QString storedText(const QString& text) {
+    return QStringLiteral("text:") + QString::fromLatin1(text.toUtf8().toHex().toUpper());
+}
+
+const QStringList reminderColumns{"category", "completed", "id", "orderIndex", "text"};
+const QStringList favoriteColumns{"category", "id"};
 } // namespace
 
 class StoreTest : public QObject {
@@ -142,6 +156,172 @@ private slots:
         const auto favorites = container->mainContext()->fetch<Favorite>();
         QCOMPARE(favorites.size(), 1);
         QCOMPARE(favorites[0]->category(), QString());
+    }
+
+    // A store of the first version keys rows with ids SQLite may hand out again; opening it
+    // moves every row into tables that never do, keeping each row id and every stored byte.
+    void anOlderStoreIsUpgradedKeepingEveryRowAndByte() {
+        QString error;
+        QVERIFY2(
+            createVersion1Store(
+                path_,
+                QStringLiteral(
+                    "INSERT INTO Reminder (pk, category, completed, id, orderIndex, text) VALUES "
+                    "(1, 'Work', 0, '%1', 0, 'plain'),"
+                    "(2, X'00FF', 'yes', lower('%2'), 'abc', CAST(X'FFFE4142' AS TEXT)),"
+                    "(3, NULL, NULL, '{%3}', NULL, NULL),"
+                    "(7, CAST(X'610062' AS TEXT), 2.5, '%4', 9223372036854775807, X'00'),"
+                    "(8, 42, 1, '%5', -3.75, 'newest 😀');"
+                    "INSERT INTO Favorite (pk, category, id) VALUES (4, 'Pets', '%6'), "
+                    "(5, X'01', '%7')")
+                    .arg(newIdText(), newIdText(), newIdText(), newIdText(), newIdText(),
+                         newIdText(), newIdText()),
+                &error),
+            qPrintable(error));
+        const QStringList reminders = storedValues(path_, "Reminder", reminderColumns);
+        const QStringList favorites = storedValues(path_, "Favorite", favoriteColumns);
+        QCOMPARE(reminders.size(), 5);
+        QCOMPARE(favorites.size(), 2);
+
+        auto container = open();
+        QVERIFY(container);
+        QCOMPARE(storedValues(path_, "Reminder", reminderColumns), reminders);
+        QCOMPARE(storedValues(path_, "Favorite", favoriteColumns), favorites);
+        QCOMPARE(storedScalar(path_, "PRAGMA user_version"), QStringLiteral("2"));
+        QVERIFY(storedScalar(path_, "SELECT sql FROM sqlite_master WHERE name = 'Reminder'")
+                    .contains("AUTOINCREMENT"));
+        QCOMPARE(storedScalar(path_, "SELECT group_concat(name) FROM (SELECT name FROM "
+                                     "sqlite_master WHERE type = 'table' ORDER BY name)"),
+                 QStringLiteral("Favorite,Reminder,sqlite_sequence"));
+        QCOMPARE(storedScalar(path_, "PRAGMA integrity_check"), QStringLiteral("ok"));
+
+        ModelContext* context = container->mainContext();
+        QList<qint64> rows;
+        for (const auto& r : context->fetch<Reminder>())
+            rows << r->persistentModelID().rowId;
+        QCOMPARE(rows, (QList<qint64>{1, 2, 3, 7, 8}));
+        QCOMPARE(context->fetch<Reminder>().last()->text(), QStringLiteral("newest 😀"));
+
+        // The newest row's id is not handed out again once it is deleted.
+        context->remove(context->fetch<Reminder>().last());
+        QVERIFY(context->save());
+        auto added = reminder("Work", "added");
+        context->insert(added);
+        QVERIFY(context->save());
+        QCOMPARE(added->persistentModelID().rowId, 9);
+        QCOMPARE(storedValues(path_, "Reminder", reminderColumns).mid(0, 4), reminders.mid(0, 4));
+
+        // Opened again, it is the current version and nothing moves.
+        container.reset();
+        const QStringList upgraded = storedValues(path_, "Reminder", reminderColumns);
+        container = open();
+        QVERIFY(container);
+        QCOMPARE(storedValues(path_, "Reminder", reminderColumns), upgraded);
+        QCOMPARE(storedValues(path_, "Favorite", favoriteColumns), favorites);
+    }
+
+    // A stored id that is missing or not a UUID is given one, written back once into that
+    // column only, so the record has the same id at every open. Ids that read as a UUID in
+    // another text form stay as they are stored.
+    void anIdThatIsMissingOrBrokenIsWrittenBackOnce() {
+        const QString valid = newIdText();
+        {
+            auto container = open();
+            QVERIFY(container);
+        }
+        {
+            QString error;
+            auto db = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWrite, &error);
+            QVERIFY(db);
+            const QString sql =
+                QStringLiteral(
+                    "INSERT INTO Reminder (category, completed, id, orderIndex, text) VALUES "
+                    "(X'00FF', 'yes', NULL, 'abc', CAST(X'FFFE' AS TEXT)),"
+                    "('Work', 0, 'not a uuid', 1, 'garbage'),"
+                    "('Work', 0, X'0123456789ABCDEF0123456789ABCDEF', 2, 'a blob'),"
+                    "('Work', 0, CAST(X'FF41' AS TEXT), 3, 'invalid UTF-8'),"
+                    "('Work', 0, '', 4, 'empty'),"
+                    "('Work', 0, lower('%1'), 5, 'lower case'),"
+                    "('Work', 0, '{%1}', 6, 'braces'),"
+                    "('Work', 0, '%1', 7, 'canonical');"
+                    "INSERT INTO Favorite (category, id) VALUES ('Pets', NULL), ('Work', 'x');")
+                    .arg(valid);
+            QVERIFY2(db->exec(sql.toUtf8().constData(), &error), qPrintable(error));
+        }
+        const QStringList others =
+            storedValues(path_, "Reminder", {"category", "completed", "orderIndex", "text"});
+        const QStringList idsBefore = storedValues(path_, "Reminder", {"id"});
+        auto idsOf = [](ModelContainer& container) {
+            QStringList ids;
+            for (const auto& r : container.mainContext()->fetch<Reminder>())
+                ids << r->idText();
+            for (const auto& f : container.mainContext()->fetch<Favorite>())
+                ids << RowWriter::uuidText(f->id());
+            return ids;
+        };
+        QStringList ids;
+        {
+            auto container = open();
+            QVERIFY(container);
+            ids = idsOf(*container);
+        }
+        QCOMPARE(ids.size(), 10);
+        QCOMPARE(QSet<QString>(ids.begin(), ids.begin() + 5).size(), 5);
+        const QStringList idsAfter = storedValues(path_, "Reminder", {"id"});
+        for (int i = 0; i < 5; ++i)
+            QCOMPARE(idsAfter[i], QStringLiteral("%1 %2").arg(i + 1).arg(storedText(ids[i])));
+        QCOMPARE(idsAfter.mid(5), idsBefore.mid(5));
+        for (int i = 5; i < 8; ++i)
+            QCOMPARE(ids[i], valid);
+        QCOMPARE(storedValues(path_, "Favorite", {"id"}),
+                 (QStringList{"1 " + storedText(ids[8]), "2 " + storedText(ids[9])}));
+        QCOMPARE(storedValues(path_, "Reminder", {"category", "completed", "orderIndex", "text"}),
+                 others);
+
+        auto container = open();
+        QVERIFY(container);
+        QCOMPARE(idsOf(*container), ids);
+        QCOMPARE(storedValues(path_, "Reminder", {"id"}), idsAfter);
+    }
+
+    // When the id cannot be written back at once, the record keeps one of its own meanwhile;
+    // once the other side has written one, both sides hold that one.
+    void bothSidesAgreeOnAWrittenBackId() {
+        {
+            auto container = open();
+            QVERIFY(container);
+        }
+        QString error;
+        auto blocker = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWrite, &error);
+        QVERIFY(blocker);
+        QVERIFY(blocker->exec("INSERT INTO Reminder (category, completed, id, orderIndex, text) "
+                              "VALUES ('Work', 0, NULL, 0, 'a'), ('Work', 0, 'broken', 1, 'b')"));
+        const QStringList broken = storedValues(path_, "Reminder", reminderColumns);
+        QVERIFY(blocker->exec("BEGIN IMMEDIATE"));
+        QTest::ignoreMessage(QtWarningMsg, QRegularExpression("could not store the new id"));
+        auto mine = open(50);
+        QVERIFY(mine);
+        ModelContext* context = mine->mainContext();
+        const QString heldA = context->fetch<Reminder>()[0]->idText();
+        const QString heldB = context->fetch<Reminder>()[1]->idText();
+        QVERIFY(blocker->exec("ROLLBACK"));
+        QCOMPARE(storedValues(path_, "Reminder", reminderColumns), broken);
+
+        auto theirs = open();
+        QVERIFY(theirs);
+        const auto written = theirs->mainContext()->fetch<Reminder>();
+        QVERIFY(written[0]->idText() != heldA && written[1]->idText() != heldB);
+        QCOMPARE(storedValues(path_, "Reminder", {"id"}),
+                 (QStringList{"1 " + storedText(written[0]->idText()),
+                              "2 " + storedText(written[1]->idText())}));
+        QTRY_VERIFY(context->fetch<Reminder>()[0]->idText() == written[0]->idText() &&
+                    context->fetch<Reminder>()[1]->idText() == written[1]->idText());
+
+        // Later edits on this side write what changed, never the id.
+        context->fetch<Reminder>()[1]->setText("edited");
+        QVERIFY(context->save());
+        QCOMPARE(storedValues(path_, "Reminder", {"id", "text"})[1],
+                 "2 " + storedText(written[1]->idText()) + " " + storedText("edited"));
     }
 
     void identityIsTheStoredRecord() {
@@ -434,7 +614,11 @@ private slots:
         QVERIFY(QDir().mkpath(QFileInfo(path_).path()));
         for (const char* setup : {"CREATE TABLE recipes (name TEXT); INSERT INTO recipes "
                                   "VALUES ('soup');",
-                                  "PRAGMA user_version = 99; CREATE TABLE Reminder (pk);"}) {
+                                  "PRAGMA user_version = 99; CREATE TABLE Reminder (pk);",
+                                  "PRAGMA user_version = 1; CREATE TABLE Favorite (pk INTEGER "
+                                  "PRIMARY KEY, category TEXT, id TEXT); CREATE TABLE Reminder "
+                                  "(pk INTEGER PRIMARY KEY, text TEXT); INSERT INTO Reminder "
+                                  "VALUES (1, 'mine');"}) {
             QFile::remove(path_);
             {
                 QString error;
@@ -447,7 +631,8 @@ private slots:
             ModelConfiguration configuration;
             configuration.url = path_;
             QVERIFY(!NudgeboxStore::open(configuration, &error));
-            QVERIFY2(error.contains("another program") || error.contains("newer version"),
+            QVERIFY2(error.contains("another program") || error.contains("newer version") ||
+                         error.contains("does not have the columns"),
                      qPrintable(error));
             QCOMPARE(contents(path_), before);
         }
