@@ -324,6 +324,38 @@ private slots:
                  "2 " + storedText(written[1]->idText()) + " " + storedText("edited"));
     }
 
+    // The other side may write an id between this side's read of a broken one and its write
+    // of its own: the other side's stands, and this side takes it. A trigger plays the other
+    // side, writing the second row's id as soon as the first row's is written back.
+    void anIdTheOtherSideWroteMeanwhileStands() {
+        const QString theirs = newIdText();
+        {
+            auto container = open();
+            QVERIFY(container);
+        }
+        {
+            QString error;
+            auto db = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWrite, &error);
+            QVERIFY(db);
+            const QString sql =
+                QStringLiteral(
+                    "INSERT INTO Reminder (category, completed, id, orderIndex, text) VALUES "
+                    "('Work', 0, 'broken 1', 0, 'a'), ('Work', 0, 'broken 2', 1, 'b');"
+                    "CREATE TRIGGER theirs AFTER UPDATE OF id ON Reminder WHEN NEW.pk = 1 "
+                    "BEGIN UPDATE Reminder SET id = '%1' WHERE pk = 2; END")
+                    .arg(theirs);
+            QVERIFY2(db->exec(sql.toUtf8().constData(), &error), qPrintable(error));
+        }
+        auto container = open();
+        QVERIFY(container);
+        const auto reminders = container->mainContext()->fetch<Reminder>();
+        QCOMPARE(reminders.size(), 2);
+        QCOMPARE(reminders[1]->idText(), theirs);
+        QCOMPARE(
+            storedValues(path_, "Reminder", {"id"}),
+            (QStringList{"1 " + storedText(reminders[0]->idText()), "2 " + storedText(theirs)}));
+    }
+
     void identityIsTheStoredRecord() {
         auto container = open();
         QVERIFY(container);
