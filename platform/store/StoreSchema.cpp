@@ -57,7 +57,6 @@ bool StoreSchema::inspect(QString* error) {
     };
     // Read before anything is written: a file that is not SQLite fails here untouched.
     tables_.clear();
-    columns_.clear();
     {
         SqliteStatement tables(db_, "SELECT name FROM sqlite_master WHERE type = 'table'");
         while (tables.next())
@@ -90,7 +89,8 @@ bool StoreSchema::inspect(QString* error) {
         // could lose what it holds.
         const QString sql = QStringLiteral("PRAGMA table_info(%1)").arg(quoted(entity->name));
         SqliteStatement info(db_, sql.toUtf8().constData());
-        QStringList& columns = columns_[entity->name];
+        // Each column as "name TYPE", the row key marked.
+        QStringList columns;
         while (info.next())
             columns << info.columnText(1) + u' ' + info.columnText(2).toUpper() +
                            (info.columnInt64(5) != 0 ? QStringLiteral(" PRIMARY KEY") : QString());

@@ -2,7 +2,6 @@
 
 #include "EntityDescription.h"
 
-#include <QHash>
 #include <QSet>
 #include <QString>
 #include <QStringList>
@@ -42,6 +41,4 @@ private:
     const Schema& schema_;
     qint64 version_ = 0;
     QSet<QString> tables_;
-    // Columns of the schema's tables as "name TYPE", the row key first.
-    QHash<QString, QStringList> columns_;
 };
