@@ -36,6 +36,20 @@ class ProcessesTest : public QObject {
         return container;
     }
 
+    // Starts the application, which must refuse to run: status 1 and one line on errors.
+    void expectRefusal(QString* errors) {
+        QProcess app;
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        app.setProcessEnvironment(environment);
+        app.start(QStringLiteral(NUDGEBOX_APP), {});
+        QVERIFY(app.waitForFinished(30000));
+        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(app.exitCode(), 1);
+        *errors = QString::fromLocal8Bit(app.readAllStandardError()).trimmed();
+        QVERIFY2(!errors->contains('\n'), qPrintable(*errors));
+    }
+
 private slots:
     void init() { env_ = std::make_unique<TestEnvironment>(); }
 
@@ -228,16 +242,8 @@ private slots:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(garbage);
         }
-        QProcess app;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        app.setProcessEnvironment(environment);
-        app.start(QStringLiteral(NUDGEBOX_APP), {});
-        QVERIFY(app.waitForFinished(30000));
-        QCOMPARE(app.exitStatus(), QProcess::NormalExit);
-        QCOMPARE(app.exitCode(), 1);
-        const QString errors = QString::fromLocal8Bit(app.readAllStandardError()).trimmed();
-        QVERIFY2(!errors.contains('\n'), qPrintable(errors));
+        QString errors;
+        expectRefusal(&errors);
         QVERIFY2(errors.contains(storePath()) && errors.contains("not a database"),
                  qPrintable(errors));
         QFile file(storePath());
@@ -245,6 +251,31 @@ private slots:
         QCOMPARE(file.readAll(), garbage);
         QCOMPARE(QDir(AppGroup::containerPath()).entryList(QDir::Files),
                  QStringList{"default.store"});
+    }
+
+    void theApplicationRefusesALinkedContainer() {
+        // A shared folder someone linked our container to, with their file in it.
+        const QString target = env_->path("shared");
+        QVERIFY(QDir().mkpath(target) &&
+                QDir().mkpath(QFileInfo(AppGroup::containerPath()).path()));
+        {
+            QFile planted(target + "/default.store");
+            QVERIFY(planted.open(QIODevice::WriteOnly));
+        }
+        QVERIFY(QFile::setPermissions(target, QFileDevice::Permissions(0x7777)));
+        QVERIFY(QFile::link(target, AppGroup::containerPath()));
+        const QFileInfo before(target);
+
+        QString errors;
+        expectRefusal(&errors);
+        QVERIFY2(errors.contains(AppGroup::containerPath()) && errors.contains("symbolic link"),
+                 qPrintable(errors));
+        const QFileInfo after(target);
+        QCOMPARE(after.permissions(), before.permissions());
+        QCOMPARE(after.ownerId(), before.ownerId());
+        QCOMPARE(QDir(target).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot),
+                 QStringList{"default.store"});
+        QCOMPARE(QFileInfo(target + "/default.store").size(), 0);
     }
 
     void aStoreWithoutPermissionIsLeftAlone() {

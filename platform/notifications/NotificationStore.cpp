@@ -5,7 +5,6 @@
 #include "../sqlite/SqliteStatement.h"
 #include "../sqlite/SqliteTransaction.h"
 
-#include <QFileInfo>
 #include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QVariant>
@@ -60,8 +59,7 @@ NotificationStore::NotificationStore(std::unique_ptr<SqliteDatabase> db)
 NotificationStore::~NotificationStore() = default;
 
 std::unique_ptr<NotificationStore> NotificationStore::open(const QString& path, QString* error) {
-    if (!PrivateFiles::ensureDirectory(QFileInfo(path).path(), error) ||
-        !PrivateFiles::ensureFile(path, error))
+    if (!PrivateFiles::prepare(path, error))
         return nullptr;
     auto db = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWrite, error);
     if (!db)

@@ -60,8 +60,7 @@ SettingsStore::~SettingsStore() {
 }
 
 bool SettingsStore::open(QString* error) {
-    if (!PrivateFiles::ensureDirectory(QFileInfo(path_).path(), error) ||
-        !PrivateFiles::ensureFile(path_, error))
+    if (!PrivateFiles::prepare(path_, error))
         return false;
     db_ = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWrite, error);
     if (!db_)

@@ -1,10 +1,27 @@
 #include "SqliteDatabase.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <sqlite3.h>
+
+namespace {
+// SQLite, told not to follow links, refuses one anywhere in the path; the folders above the
+// file are the user's to link, so they are resolved first and only the file's own name must
+// not be a link.
+QByteArray withResolvedFolder(const QString& path) {
+    if (path == QLatin1String(":memory:"))
+        return path.toUtf8();
+    const QFileInfo file(path);
+    const QString folder = QFileInfo(file.absolutePath()).canonicalFilePath();
+    // A missing folder is left for SQLite to report.
+    return (folder.isEmpty() ? path : QDir(folder).filePath(file.fileName())).toUtf8();
+}
+} // namespace
 
 std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path, Mode mode,
                                                      QString* error) {
-    int flags = SQLITE_OPEN_NOMUTEX;
+    int flags = SQLITE_OPEN_NOMUTEX | SQLITE_OPEN_NOFOLLOW;
     switch (mode) {
     case Mode::ReadWrite:
         flags |= SQLITE_OPEN_READWRITE;
@@ -17,7 +34,7 @@ std::unique_ptr<SqliteDatabase> SqliteDatabase::open(const QString& path, Mode m
         break;
     }
     sqlite3* db = nullptr;
-    const int rc = sqlite3_open_v2(path.toUtf8().constData(), &db, flags, nullptr);
+    const int rc = sqlite3_open_v2(withResolvedFolder(path).constData(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         if (error)
             *error =

@@ -10,6 +10,7 @@ class SqliteDatabase {
 public:
     enum class Mode { ReadWrite, ReadWriteCreate, ReadOnly };
 
+    // A symbolic link at path itself is never followed (the open fails).
     static std::unique_ptr<SqliteDatabase> open(const QString& path, Mode mode, QString* error);
     ~SqliteDatabase();
     SqliteDatabase(const SqliteDatabase&) = delete;

@@ -55,11 +55,8 @@ std::unique_ptr<ModelContainer> ModelContainer::create(const Schema& schema,
     };
 
     QString reason;
-    if (!configuration.isStoredInMemoryOnly) {
-        if (!PrivateFiles::ensureDirectory(QFileInfo(path).path(), &reason) ||
-            !PrivateFiles::ensureFile(path, &reason))
-            return failure(reason);
-    }
+    if (!configuration.isStoredInMemoryOnly && !PrivateFiles::prepare(path, &reason))
+        return failure(reason);
     auto db = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWrite, &reason);
     if (!db)
         return failure(reason);
