@@ -18,16 +18,21 @@ bool isLossless(const QString& text) {
     }
     return true;
 }
-} // namespace
 
-QString TextListCodec::encode(const QStringList& list) {
+// Nothing when an element cannot be written as UTF-8.
+std::optional<QString> encoded(const QStringList& list) {
     QJsonArray array;
     for (const QString& element : list) {
         if (!isLossless(element))
-            return QStringLiteral("[]");
+            return std::nullopt;
         array.append(element);
     }
     return QString::fromUtf8(QJsonDocument(array).toJson(QJsonDocument::Compact));
+}
+} // namespace
+
+QString TextListCodec::encode(const QStringList& list) {
+    return encoded(list).value_or(QStringLiteral("[]"));
 }
 
 std::optional<QStringList> TextListCodec::decode(const QString& rawValue) {
@@ -45,5 +50,9 @@ std::optional<QStringList> TextListCodec::decode(const QString& rawValue) {
             return std::nullopt;
         list.append(element.toString());
     }
+    // An escape can spell what UTF-8 cannot hold ("\ud800"); such a list could never be
+    // written back, so the next write would lose everything in it.
+    if (!encoded(list))
+        return std::nullopt;
     return list;
 }

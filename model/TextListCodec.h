@@ -9,6 +9,7 @@
 namespace TextListCodec {
 // ["a","b"] with no whitespace; "[]" for the empty list or a list that cannot be encoded.
 QString encode(const QStringList& list);
-// Nothing unless the text is a JSON array whose elements are all strings.
+// Nothing unless the text is a JSON array whose elements are all strings that encode back
+// (an escaped lone surrogate does not).
 std::optional<QStringList> decode(const QString& rawValue);
 } // namespace TextListCodec

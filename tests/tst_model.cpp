@@ -124,8 +124,15 @@ private slots:
         for (const QString& bad :
              {QStringLiteral("["), QStringLiteral(""), QStringLiteral("{}"),
               QStringLiteral("\"id\""), QStringLiteral("[1,2]"), QStringLiteral("[\"a\",null]"),
-              QStringLiteral("[\"a\"] trailing"), QString(QChar(0xDC00))})
+              QStringLiteral("[\"a\"] trailing"), QString(QChar(0xDC00)),
+              // Escapes of lone surrogates: valid JSON, but no list that could be written back.
+              QStringLiteral("[\"\\ud800\"]"), QStringLiteral("[\"A\",\"x\\udc00\"]"),
+              QStringLiteral("[\"\\ud800\\u0041\"]"), QStringLiteral("[\"\\ude00\\ud83d\"]")})
             QVERIFY2(!TextListCodec::decode(bad), qPrintable(bad));
+        // An escaped pair is one character and round-trips.
+        const auto pair = TextListCodec::decode(QStringLiteral("[\"\\ud83d\\ude00\"]"));
+        QCOMPARE(pair, std::optional(QStringList{QStringLiteral("😀")}));
+        QCOMPARE(TextListCodec::encode(*pair), QStringLiteral("[\"😀\"]"));
         QCOMPARE(TextListCodec::decode(QStringLiteral(" [ \"a\" , \"b\" ] ")),
                  std::optional(QStringList{"a", "b"}));
     }

@@ -136,11 +136,26 @@ private slots:
         QCOMPARE(CompletedReminders::read(app), QStringList{"ID-3"});
     }
 
+    void appendToAnUndecodableListStartsAFreshList_data() {
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("not JSON") << QStringLiteral("[");
+        // Valid JSON whose escape names no character: it cannot be written back.
+        QTest::newRow("lone surrogate") << QStringLiteral("[\"ID-0\",\"\\ud800\"]");
+    }
+
+    // The stored text reads as the empty list everywhere, the application's pass leaves it
+    // alone, and the widget's next tap replaces it with a list holding that tap.
     void appendToAnUndecodableListStartsAFreshList() {
+        QFETCH(QString, stored);
         UserDefaults shared(AppGroup::identifier());
-        shared.setValue("completedReminders", QStringLiteral("["));
+        shared.setValue("completedReminders", stored);
+        QCOMPARE(CompletedReminders::read(shared), QStringList());
+        CompletedReminders::applyTo({}, shared);
+        QCOMPARE(shared.value("completedReminders").toString(), stored);
         QVERIFY(CompletedReminders::append(shared, "ID-1"));
         QCOMPARE(shared.value("completedReminders").toString(), QStringLiteral("[\"ID-1\"]"));
+        QVERIFY(CompletedReminders::append(shared, "ID-2"));
+        QCOMPARE(CompletedReminders::read(shared), (QStringList{"ID-1", "ID-2"}));
     }
 
     void anUnopenableSuiteIsLeftAlone() {
