@@ -129,8 +129,8 @@ Pane {
                         onToggled: root.view.toggleSelected(row.offset)
                     }
                     SymbolIcon { visible: row.completed; name: "checkmark.circle.fill" }
-                    Label { text: row.reminderText; textFormat: Text.PlainText
-                            Layout.fillWidth: true; wrapMode: Text.Wrap }
+                    Label { objectName: "reminderLabel"; text: ReminderText.shown(row.reminderText)
+                            textFormat: Text.PlainText; Layout.fillWidth: true; wrapMode: Text.Wrap }
                 }
                 Rectangle {
                     visible: root.view.showsSeparators

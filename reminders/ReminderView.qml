@@ -1,6 +1,7 @@
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Nudgebox.Platform
 import Nudgebox.Screens as Screens
 
 // Draws the reminder list; what it shows, offers and does is the view's.
@@ -58,9 +59,10 @@ Pane {
         objectName: (completed ? "completed:" : "pending:") + reminderText
         contentItem: RowLayout {
             SymbolIcon { visible: row.completed; name: "checkmark.circle.fill" }
-            // A reminder is the user's own text: never read as markup.
-            Label { objectName: "reminderLabel"; text: row.reminderText; textFormat: Text.PlainText
-                    Layout.fillWidth: true; wrapMode: Text.Wrap }
+            // A reminder is the user's own text: never read as markup, and drawn in an
+            // isolate of its own so its direction controls reorder nothing around it.
+            Label { objectName: "reminderLabel"; text: ReminderText.shown(row.reminderText)
+                    textFormat: Text.PlainText; Layout.fillWidth: true; wrapMode: Text.Wrap }
             RowLayout {
                 visible: root.view.isEditing
                 ToolButton { text: "▲"; enabled: row.offset > 0

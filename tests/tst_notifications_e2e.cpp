@@ -3,6 +3,7 @@
 // test watches what reaches the server with dbus-monitor.
 #include "notifications/NotificationStore.h"
 #include "notifications/UNUserNotificationCenter.h"
+#include "ui/BidiIsolate.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -77,10 +78,15 @@ private:
     QList<BusMessage> messages_;
 };
 
-UNNotificationRequest request(const QString& id, double seconds, bool repeats,
-                              const QString& body) {
+// A reminder's text as the server is sent it (the agent isolates it).
+QString shown(const QString& text) {
+    return BidiIsolate::isolated(text);
+}
+
+UNNotificationRequest request(const QString& id, double seconds, bool repeats, const QString& body,
+                              const QString& title = QStringLiteral("Groceries")) {
     UNMutableNotificationContent content;
-    content.title = QStringLiteral("Groceries");
+    content.title = title;
     content.body = body;
     content.sound = UNNotificationSound::defaultSound;
     content.interruptionLevel = UNNotificationInterruptionLevel::active;
@@ -110,7 +116,7 @@ private slots:
     void aRequestIsDeliveredAtItsTimeAsPlainText() {
         const qint64 added = QDateTime::currentMSecsSinceEpoch();
         center().add(request("E2E-1", 2, false, "Buy <b>milk</b> & eggs"));
-        const QString shownBody = QStringLiteral("Buy &lt;b&gt;milk&lt;/b&gt; &amp; eggs");
+        const QString shownBody = shown("Buy &lt;b&gt;milk&lt;/b&gt; &amp; eggs");
         QTRY_COMPARE_WITH_TIMEOUT(monitor_.notifyCount(shownBody), 1, 15000);
         const BusMessage notify = monitor_.messages("Notify").constLast();
         QVERIFY2(notify.atMs - added >= 1800, qPrintable(QString::number(notify.atMs - added)));
@@ -123,18 +129,32 @@ private slots:
         QVERIFY(notify.raw.contains("string \"sound-name\""));
     }
 
+    // A NUL would end the D-Bus string and a direction override would reorder what the
+    // server draws around the body.
+    void aBodyAndTitleArriveWholeAndIsolated() {
+        const QString nul(QChar(0)), replacement(QChar(QChar::ReplacementCharacter));
+        const QString rlo(QChar(0x202E));
+        center().add(
+            request("E2E-8", 1, false, "milk" + nul + rlo + "eggs", "Gro" + nul + "ceries"));
+        const QString body = shown("milk" + replacement + rlo + "eggs");
+        QTRY_COMPARE_WITH_TIMEOUT(monitor_.notifyCount(body), 1, 15000);
+        for (const BusMessage& notify : monitor_.messages("Notify"))
+            if (notify.strings.value(3) == body)
+                QCOMPARE(notify.strings.value(2), "Gro" + replacement + "ceries");
+    }
+
     void aReplacedRequestDeliversOnlyTheNewerOne() {
         center().add(request("E2E-2", 3, false, "older"));
         center().add(request("E2E-2", 2, false, "newer"));
-        QTRY_COMPARE_WITH_TIMEOUT(monitor_.notifyCount("newer"), 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(monitor_.notifyCount(shown("newer")), 1, 15000);
         QTest::qWait(3000); // past the older one's time
-        QCOMPARE(monitor_.notifyCount("older"), 0);
-        QCOMPARE(monitor_.notifyCount("newer"), 1);
+        QCOMPARE(monitor_.notifyCount(shown("older")), 0);
+        QCOMPARE(monitor_.notifyCount(shown("newer")), 1);
     }
 
     void aRepeatingRequestFiresUntilRemovedAndRemovalClosesIt() {
         center().add(request("E2E-3", 1.5, true, "again"));
-        QTRY_VERIFY_WITH_TIMEOUT(monitor_.notifyCount("again") >= 2, 20000);
+        QTRY_VERIFY_WITH_TIMEOUT(monitor_.notifyCount(shown("again")) >= 2, 20000);
         const int closesBefore = monitor_.messages("CloseNotification").size();
         center().removePendingNotificationRequests({"E2E-3"});
         center().removeDeliveredNotifications({"E2E-3"});
@@ -149,9 +169,9 @@ private slots:
                 return false;
             }(),
             10000);
-        const int fired = monitor_.notifyCount("again");
+        const int fired = monitor_.notifyCount(shown("again"));
         QTest::qWait(4000);
-        QCOMPARE(monitor_.notifyCount("again"), fired);
+        QCOMPARE(monitor_.notifyCount(shown("again")), fired);
     }
 
     void removingAPendingRequestCancelsIt() {
@@ -159,7 +179,7 @@ private slots:
         center().removePendingNotificationRequests({"E2E-4"});
         center().removeDeliveredNotifications({"E2E-4"});
         QTest::qWait(4000);
-        QCOMPARE(monitor_.notifyCount("cancelled"), 0);
+        QCOMPARE(monitor_.notifyCount(shown("cancelled")), 0);
     }
 
     void missedRequestsAreDeliveredOnceWhenTheAgentStartsLate() {
@@ -180,10 +200,10 @@ private slots:
         }
         // Any request starts the agent again through the bus.
         center().add(request("E2E-7", 3600, false, "far away"));
-        QTRY_COMPARE_WITH_TIMEOUT(monitor_.notifyCount("missed once"), 1, 15000);
-        QTRY_COMPARE_WITH_TIMEOUT(monitor_.notifyCount("missed often"), 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(monitor_.notifyCount(shown("missed once")), 1, 15000);
+        QTRY_COMPARE_WITH_TIMEOUT(monitor_.notifyCount(shown("missed often")), 1, 15000);
         QTest::qWait(3000);
-        QCOMPARE(monitor_.notifyCount("missed often"), 1);
+        QCOMPARE(monitor_.notifyCount(shown("missed often")), 1);
         center().removePendingNotificationRequests({"E2E-6"});
         center().removePendingNotificationRequests({"E2E-7"});
     }

@@ -147,10 +147,18 @@ private slots:
     }
 
     void agentRules() {
+        // The body is the reminder's text in an isolate of its own, markup escaped for a server
+        // that would read it, and a NUL (which would end the D-Bus string) as U+FFFD.
+        const QString fsi(QChar(0x2068)), pdi(QChar(0x2069)), rlo(QChar(0x202E));
         QCOMPARE(NotificationAgent::bodyFor("<b>Tom</b> & Jerry", {"body", "body-markup"}),
-                 QStringLiteral("&lt;b&gt;Tom&lt;/b&gt; &amp; Jerry"));
+                 fsi + "&lt;b&gt;Tom&lt;/b&gt; &amp; Jerry" + pdi);
         QCOMPARE(NotificationAgent::bodyFor("<b>Tom</b> & Jerry", {"body"}),
-                 QStringLiteral("<b>Tom</b> & Jerry"));
+                 fsi + "<b>Tom</b> & Jerry" + pdi);
+        const QString nul(QChar(0)), replacement(QChar(QChar::ReplacementCharacter));
+        QCOMPARE(NotificationAgent::bodyFor("milk" + nul + rlo + "eggs", {"body"}),
+                 fsi + "milk" + replacement + rlo + "eggs" + pdi);
+        QCOMPARE(NotificationAgent::titleFor("Gro" + nul + "ceries" + nul),
+                 "Gro" + replacement + "ceries" + replacement);
         UNMutableNotificationContent content;
         content.sound = UNNotificationSound::defaultSound;
         const QVariantMap hints = NotificationAgent::hintsFor(content);

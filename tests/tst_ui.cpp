@@ -2,13 +2,17 @@
 #include "AppView.h"
 #include "ChartView.h"
 #include "MainView.h"
+#include "ReminderView.h"
 #include "RingChart.h"
 #include "ScreenFixture.h"
+#include "UIPasteboard.h"
+#include "ui/BidiIsolate.h"
 
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
 #include <QQuickItemGrabResult>
 #include <QQuickWindow>
+#include <QTextLayout>
 #include <QtQml/QQmlExtensionPlugin>
 #include <cmath>
 #include <numbers>
@@ -95,7 +99,56 @@ private slots:
         QTRY_VERIFY(find(window, "row:Pets") == nullptr);
     }
 
-    // Long groups build only the rows on screen, and a reminder's text is never markup.
+    void aTextsDirectionControlsStayInsideItsIsolate_data() {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("shown");
+        const QString fsi(QChar(0x2068)), pdi(QChar(0x2069)), rli(QChar(0x2067));
+        const QString rlo(QChar(0x202E));
+        QTest::newRow("plain") << "Buy milk" << fsi + "Buy milk" + pdi;
+        QTest::newRow("empty") << "" << fsi + pdi;
+        QTest::newRow("override") << rlo + "evil" << fsi + rlo + "evil" + pdi;
+        // A PDI the text did not open would end the isolate early: it is left out.
+        QTest::newRow("stray PDI") << "a" + pdi + rlo + "b" << fsi + "a" + rlo + "b" + pdi;
+        QTest::newRow("own isolate open") << rli + "x" << fsi + rli + "x" + pdi + pdi;
+        QTest::newRow("own isolate closed")
+            << rli + "x" + pdi + "y" << fsi + rli + "x" + pdi + "y" + pdi;
+        // Each line is a paragraph: a new one ends every isolate, so each gets its own.
+        QTest::newRow("lines") << rlo + "a" + rli + "b\nc" + pdi + "d"
+                               << fsi + rlo + "a" + rli + "b" + pdi + pdi + "\n" + fsi + "cd" + pdi;
+    }
+
+    // What the rows and the notification body draw, checked with the text engine the rows
+    // use: text laid out after the isolated reminder text keeps its own order and place.
+    void aTextsDirectionControlsStayInsideItsIsolate() {
+        QFETCH(QString, text);
+        QFETCH(QString, shown);
+        QCOMPARE(BidiIsolate::isolated(text), shown);
+        if (text.contains(u'\n'))
+            return; // the layout below is one paragraph
+        const QString before = QStringLiteral("one ");
+        const QString after = QStringLiteral(" two");
+        auto afterRunsLeftToRight = [&](const QString& middle) {
+            QTextLayout layout(before + middle + after);
+            layout.beginLayout();
+            QTextLine line = layout.createLine();
+            line.setLineWidth(10000);
+            layout.endLayout();
+            const int start = int(before.size() + middle.size()) + 1; // "two"
+            const qreal first = line.cursorToX(start), last = line.cursorToX(start + 3);
+            return line.cursorToX(1) < line.cursorToX(3) && first < last &&
+                   line.cursorToX(3) < first;
+        };
+        QVERIFY(afterRunsLeftToRight(shown));
+        // What happened without the isolate, and with one the text could close itself.
+        if (text.contains(QChar(0x202E))) {
+            QVERIFY(!afterRunsLeftToRight(text));
+            if (text.contains(QChar(0x2069)))
+                QVERIFY(!afterRunsLeftToRight(QChar(0x2068) + text + QChar(0x2069)));
+        }
+    }
+
+    // Long groups build only the rows on screen; a reminder's text is never markup and is
+    // drawn in an isolate of its own, while its row and a copy keep the stored text.
     void longGroupsBuildOnlyVisibleRowsAndShowTextAsWritten() {
         const QString markup = QStringLiteral("<b>Bold</b> & <i>x</i> \u202Eevil");
         fixture_.add("Pets", markup, false, -1);
@@ -114,8 +167,23 @@ private slots:
         if (!label)
             label = findIn(row, "reminderLabel");
         QVERIFY(label);
-        QCOMPARE(label->property("text").toString(), markup);
+        QCOMPARE(label->property("text").toString(), BidiIsolate::isolated(markup));
         QCOMPARE(label->property("textFormat").toInt(), int(Qt::PlainText));
+        appView.reminderView()->perform("copyToClipboard", false, 0);
+        QCOMPARE(UIPasteboard::string(), markup);
+        // The overview column draws its rows the same way.
+        std::function<void(QQuickItem*, QStringList*)> labels = [&](QQuickItem* item,
+                                                                    QStringList* found) {
+            if (item->objectName() == "reminderLabel")
+                found->append(item->property("text").toString());
+            for (QQuickItem* child : item->childItems())
+                labels(child, found);
+        };
+        QTRY_VERIFY([&] {
+            QStringList drawn;
+            labels(find(window, "overviewColumn"), &drawn);
+            return drawn.contains(BidiIsolate::isolated(markup));
+        }());
 
         int built = 0;
         std::function<void(QQuickItem*)> count = [&](QQuickItem* item) {

@@ -85,8 +85,9 @@ Item {
                                 text: modelData.icon
                                 font.pixelSize: 18
                             }
-                            Label { text: modelData.text; textFormat: Text.PlainText; font.pixelSize: 12; Layout.fillWidth: true
-                                    elide: Text.ElideRight }
+                            Label { objectName: "widgetRowText" + index
+                                    text: ReminderText.shown(modelData.text); textFormat: Text.PlainText
+                                    font.pixelSize: 12; Layout.fillWidth: true; elide: Text.ElideRight }
                         }
                     }
                     Rectangle { Layout.fillWidth: true; height: 1; color: "#c8c8cc" }

@@ -1,6 +1,7 @@
 #include "NotificationAgent.h"
 
 #include "../NotificationAgentBus.h"
+#include "ui/BidiIsolate.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
@@ -131,8 +132,20 @@ qint64 NotificationAgent::nextFireAfter(qint64 fireAtMs, qint64 intervalMs, qint
     return fireAtMs + missed * intervalMs;
 }
 
+namespace {
+// A D-Bus string ends at a NUL: what follows it would be lost.
+QString withoutNul(QString text) {
+    return text.replace(QChar(0), QChar(QChar::ReplacementCharacter));
+}
+} // namespace
+
+QString NotificationAgent::titleFor(const QString& title) {
+    return withoutNul(title);
+}
+
 QString NotificationAgent::bodyFor(const QString& text, const QStringList& capabilities) {
-    return capabilities.contains(QStringLiteral("body-markup")) ? text.toHtmlEscaped() : text;
+    const QString shown = BidiIsolate::isolated(withoutNul(text));
+    return capabilities.contains(QStringLiteral("body-markup")) ? shown.toHtmlEscaped() : shown;
 }
 
 QVariantMap NotificationAgent::hintsFor(const UNMutableNotificationContent& content) {
@@ -173,7 +186,7 @@ bool NotificationAgent::notify(const NotificationStore::Pending& pending, quint3
                                quint32* serverId) {
     const auto& content = pending.request.content;
     QDBusMessage call = notificationsCall(QStringLiteral("Notify"));
-    call << QStringLiteral("Nudgebox") << replaces << QString() << content.title
+    call << QStringLiteral("Nudgebox") << replaces << QString() << titleFor(content.title)
          << bodyFor(content.body, capabilities()) << QStringList() << hintsFor(content)
          << qint32(-1);
     const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);

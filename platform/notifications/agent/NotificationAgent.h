@@ -23,8 +23,10 @@ public:
     // alreadyRunning is set when another agent holds the name.
     bool start(QString* error, bool* alreadyRunning);
 
-    // What the server is sent for one request; body markup is escaped when the server
-    // would otherwise interpret it.
+    // What the server is sent for one request: a NUL, which would end the text, as U+FFFD;
+    // the body, a reminder's text, in a bidi isolate of its own and with markup escaped when
+    // the server would otherwise interpret it.
+    static QString titleFor(const QString& title);
     static QString bodyFor(const QString& text, const QStringList& capabilities);
     static QVariantMap hintsFor(const UNMutableNotificationContent& content);
     // The first time after nowMs at which a repeating request is due again; missed firings

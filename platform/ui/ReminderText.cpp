@@ -1,0 +1,7 @@
+#include "ReminderText.h"
+
+#include "BidiIsolate.h"
+
+QString ReminderText::shown(const QString& text) const {
+    return BidiIsolate::isolated(text);
+}
