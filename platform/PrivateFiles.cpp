@@ -108,6 +108,11 @@ bool claim(int dirFd, const QString& path, bool folder, QString* error, bool* mi
         return true;
     const int flags = O_RDONLY | O_NOFOLLOW | O_CLOEXEC | (folder ? O_DIRECTORY : O_NONBLOCK);
     Descriptor fd(::openat(dirFd, name.constData(), flags));
+    if (!fd.isValid() && missing && errno == ENOENT) {
+        // A companion the other process's SQLite removed meanwhile.
+        *missing = true;
+        return true;
+    }
     if (!fd.isValid())
         return fail(error, QStringLiteral("cannot open %1: %2").arg(path, systemError()));
     // What is changed is what was judged, not something put in its place meanwhile.
