@@ -2,15 +2,20 @@
 
 #include "Reminder.h"
 #include "ReminderNotifications.h"
+#include "SaveStep.h"
 #include "SettingsKeys.h"
 #include "store/StoredRow.h"
 
 #include "widgets/WidgetCenter.h"
 
 #include <QHash>
+#include <QLoggingCategory>
 #include <QSet>
 
 namespace {
+// Where a pass is in its steps; off unless asked for (nudgebox.handover.debug=true).
+Q_LOGGING_CATEGORY(lcHandOver, "nudgebox.handover", QtInfoMsg)
+
 QStringList decoded(const QVariant& stored) {
     return SettingTraits<QStringList>::fromStored(stored).value_or(
         SettingsKeys::completedReminders.defaultValue);
@@ -46,11 +51,12 @@ bool CompletedReminders::removeHandled(UserDefaults& shared, const QStringList& 
     });
 }
 
-void CompletedReminders::applyTo(const QList<std::shared_ptr<Reminder>>& reminders,
-                                 UserDefaults& shared) {
+bool CompletedReminders::applyTo(const QList<std::shared_ptr<Reminder>>& reminders,
+                                 ModelContext& context, UserDefaults& shared) {
     const QStringList handled = read(shared);
     if (handled.isEmpty())
-        return;
+        return true;
+    qCDebug(lcHandOver) << "applying" << handled.size() << "listed ids";
     // An element matches a reminder whose id text it is exactly; only the canonical
     // upper-case form can be one, so the others are left out before the ids are compared.
     QSet<QUuid> ids;
@@ -65,11 +71,22 @@ void CompletedReminders::applyTo(const QList<std::shared_ptr<Reminder>>& reminde
         ReminderNotifications::remove(reminder->idText());
         reminder->setCompleted(true);
     }
+    // The ids leave the list only once their completions are stored: killed or failing in
+    // between, the next pass finds them again.
+    if (!saveStep(context))
+        return false;
+    qCDebug(lcHandOver) << "completions stored; removing the applied ids from the list";
     removeHandled(shared, handled);
+    return true;
 }
 
 void CompletedReminders::applyPass(const QList<std::shared_ptr<Reminder>>& reminders,
-                                   UserDefaults& shared) {
-    WidgetCenter::shared().reloadAllTimelines();
-    applyTo(reminders, shared);
+                                   ModelContext& context, UserDefaults& shared,
+                                   bool categorySelected,
+                                   const std::function<void()>& updatePieChartData) {
+    if (!applyTo(reminders, context, shared))
+        return;
+    updatePieChartData();
+    if (!categorySelected)
+        WidgetCenter::shared().reloadAllTimelines();
 }

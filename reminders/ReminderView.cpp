@@ -457,8 +457,9 @@ void ReminderView::onAppear() {
 }
 
 void ReminderView::applyCompletedReminders() {
-    CompletedReminders::applyPass(reminders_->results(), completedReminders_.defaults());
-    updatePieChartData();
+    CompletedReminders::applyPass(
+        reminders_->results(), *modelContext_, completedReminders_.defaults(),
+        selectedCategory_.value().has_value(), [this] { updatePieChartData(); });
 }
 
 void ReminderView::updatePieChartData() {

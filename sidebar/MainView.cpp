@@ -287,8 +287,9 @@ void MainView::onAppear() {
 }
 
 void MainView::applyCompletedReminders() {
-    CompletedReminders::applyPass(reminders_->results(), completedReminders_.defaults());
-    updatePieChartData();
+    CompletedReminders::applyPass(
+        reminders_->results(), *modelContext_, completedReminders_.defaults(),
+        selectedCategory_.value().has_value(), [this] { updatePieChartData(); });
 }
 
 void MainView::updatePieChartData() {

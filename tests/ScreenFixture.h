@@ -10,6 +10,7 @@
 #include "notifications/UNUserNotificationCenter.h"
 #include "settings/UserDefaults.h"
 #include "sqlite/SqliteDatabase.h"
+#include "sqlite/SqliteStatement.h"
 #include "store/ModelContext.h"
 #include "widgets/WidgetReloadListener.h"
 
@@ -101,6 +102,16 @@ public:
     // Ids that still have a pending request / an open delivered notification.
     QStringList pendingIds() { return idsOf(false); }
     QStringList deliveredIds() { return idsOf(true); }
+
+    // The reminder's completed flag as another connection (the widget's) reads it from the
+    // store file; false also when it is not stored at all.
+    bool storedCompleted(const Reminder& reminder) const {
+        QString error;
+        auto db = SqliteDatabase::open(storePath(), SqliteDatabase::Mode::ReadOnly, &error);
+        SqliteStatement select(*db, "SELECT completed FROM \"Reminder\" WHERE id = ?");
+        select.bind(0, reminder.idText());
+        return select.next() && select.columnInt64(0) == 1;
+    }
 
     // Holds the store's write lock so the screen's next save fails.
     std::unique_ptr<SqliteDatabase> lockStore() {

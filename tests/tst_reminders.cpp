@@ -537,11 +537,27 @@ private slots:
         writeSetting(shared, SettingsKeys::completedReminders, QStringList{fromWidget->idText()});
         phase_->setPhase(ScenePhase::inactive);
         QVERIFY(!fromWidget->completed());
+        {
+            // A pass whose save fails changes neither the list nor the slices.
+            auto lock = fixture_.lockStore();
+            phase_->setPhase(ScenePhase::active);
+            QCOMPARE(fixture_.console().size(), 1);
+            QCOMPARE(readSetting(shared, SettingsKeys::completedReminders),
+                     QStringList{fromWidget->idText()});
+            QCOMPARE(slices_.value(), (PieChartSlices{{0.0, ReminderStatus::completed},
+                                                      {1.0, ReminderStatus::pending}}));
+            QCOMPARE(fixture_.takeReloads(), 0);
+        }
+        QVERIFY(!fixture_.storedCompleted(*fromWidget));
+        phase_->setPhase(ScenePhase::inactive);
         phase_->setPhase(ScenePhase::active);
         QVERIFY(fromWidget->completed());
+        QVERIFY(fixture_.storedCompleted(*fromWidget));
+        QVERIFY(!fixture_.context()->hasChanges());
         QCOMPARE(readSetting(shared, SettingsKeys::completedReminders), QStringList());
         QCOMPARE(slices_.value(), (PieChartSlices{{1.0, ReminderStatus::completed},
                                                   {0.0, ReminderStatus::pending}}));
+        QCOMPARE(fixture_.takeReloads(), 1);
         writeSetting(shared, SettingsKeys::completedReminders, QStringList{"unknown"});
         list.onAppear();
         QCOMPARE(readSetting(shared, SettingsKeys::completedReminders), QStringList());

@@ -1,9 +1,12 @@
 #include "App_Widget.h"
 #include "App_WidgetEntryView.h"
+#include "Favorite.h"
+#include "MainView.h"
 #include "Provider.h"
 #include "SaveReminderId.h"
 #include "ScreenFixture.h"
 #include "store/Query.h"
+#include "widgets/WidgetCenter.h"
 
 class WidgetTest : public QObject {
     Q_OBJECT
@@ -92,6 +95,54 @@ private slots:
         QCOMPARE(rows.first().text, QStringLiteral("2"));
         QCOMPARE(rows.last().text, QStringLiteral("9"));
         QVERIFY(!pending[11]->completed());
+    }
+
+    // The widget host redraws on the reload request of the application's hand-over pass; that
+    // drawing reads the store through the widget's own connection and must show the applied
+    // completions, in the ring and in the list.
+    void theRedrawAfterAHandOverShowsItsCompletions() {
+        ModelConfiguration configuration; // the default store both processes open
+        configuration.autosaveEnabled = false;
+        QString error;
+        auto application = NudgeboxStore::open(configuration, &error);
+        QVERIFY2(application, qPrintable(error));
+        ModelContext* context = application->mainContext();
+        QList<std::shared_ptr<Reminder>> all;
+        for (int i = 0; i < 3; ++i) {
+            all << std::make_shared<Reminder>("Pets", false, QUuid::createUuid(), i,
+                                              QStringLiteral("pet %1").arg(i));
+            context->insert(all.last());
+        }
+        QVERIFY(context->save());
+        App_Widget widget;
+        auto drawSmall = [&] {
+            std::unique_ptr<QObject> view(widget.makeEntryView(WidgetFamily::systemSmall, nullptr));
+            return static_cast<App_WidgetEntryView*>(view.get())->percentageText();
+        };
+        QCOMPARE(drawSmall(), QStringLiteral("0%"));
+        SaveReminderId(all[0]->idText()).run();
+        SaveReminderId(all[1]->idText()).run();
+
+        State<std::optional<ReminderCategory>> selected;
+        State<PieChartSlices> slices;
+        Query<Favorite> favorites(context);
+        Query<Reminder> reminders(context);
+        MainView sidebar{Binding(slices), Binding(selected), &favorites,
+                         &reminders,      nullptr,           UIUserInterfaceIdiom::phone};
+        QStringList ring;
+        QList<QStringList> lists;
+        QObject redraws;
+        connect(&WidgetCenter::shared(), &WidgetCenter::reloadRequested, &redraws, [&] {
+            ring << drawSmall();
+            std::unique_ptr<QObject> view(widget.makeEntryView(WidgetFamily::systemLarge, nullptr));
+            QStringList texts;
+            for (const auto& row : static_cast<App_WidgetEntryView*>(view.get())->rows())
+                texts << row.text;
+            lists << texts;
+        });
+        sidebar.onAppear();
+        QCOMPARE(ring, QStringList{"66%"});
+        QCOMPARE(lists, QList<QStringList>{QStringList{"pet 2"}});
     }
 
     void iconsMatchInAnyLetterCase() {
