@@ -126,8 +126,20 @@ QVariantMap ChartView::titles() const {
 
 void ChartView::refresh() {
     QList<ReminderListModel::Row> rows;
-    for (const auto& reminder : shownRows())
-        rows.append({reminder, true, multiSelection_.contains(reminder->id())});
+    QSet<QUuid> shownSelected;
+    for (const auto& reminder : shownRows()) {
+        const bool selected = multiSelection_.contains(reminder->id());
+        if (selected)
+            shownSelected.insert(reminder->id());
+        rows.append({reminder, true, selected});
+    }
+    // What the user cannot see must not stay selected for the next bulk action: a reminder
+    // hidden by the category, the switch, the search or its own change leaves the selection.
+    if (shownSelected.size() < multiSelection_.size())
+        for (const auto& reminder : reminders_->results())
+            if (!shownSelected.contains(reminder->id()))
+                multiSelection_.remove(reminder->id());
+    showsSelection_ = !shownSelected.isEmpty();
     rows_.setRows(std::move(rows));
     emit changed();
 }
@@ -183,30 +195,25 @@ void ChartView::deleteReminder(const std::shared_ptr<Reminder>& reminder) {
     save();
 }
 
-void ChartView::applyToSelection(const std::function<void(const QUuid&)>& action) {
-    // The selection is left as it is: ids of deleted reminders stay selected.
-    for (const QUuid& id : multiSelection_)
-        action(id);
+void ChartView::applyToSelection(
+    const std::function<void(const std::shared_ptr<Reminder>&)>& action) {
+    refresh(); // the rows as they are now, the selection cut down to them
+    const QList<ReminderListModel::Row> rows = rows_.rows();
+    for (const auto& row : rows)
+        if (row.selected)
+            action(row.reminder);
     save();
+    // The selection is otherwise left as it is: ids of deleted reminders stay selected.
     refresh();
 }
 
-void ChartView::deleteById(const QUuid& id) {
-    ReminderEdits::removeAllWithId(*modelContext_, reminders_->results(), id);
-}
-
-void ChartView::completeById(const QUuid& id) {
-    for (const auto& reminder : reminders_->results())
-        if (reminder->id() == id)
-            ReminderEdits::complete(*reminder);
-}
-
 void ChartView::deleteSelection() {
-    applyToSelection([this](const QUuid& id) { deleteById(id); });
+    applyToSelection(
+        [this](const std::shared_ptr<Reminder>& r) { ReminderEdits::remove(*modelContext_, r); });
 }
 
 void ChartView::completeSelection() {
-    applyToSelection([this](const QUuid& id) { completeById(id); });
+    applyToSelection([](const std::shared_ptr<Reminder>& r) { ReminderEdits::complete(*r); });
 }
 
 void ChartView::updatePieChartData() {

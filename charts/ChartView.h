@@ -57,6 +57,8 @@ public:
     void setSearchText(const QString& text);
     bool isEditing() const { return isEditing_; }
     void setIsEditing(bool editing);
+    // Ids of selected reminders; one that stops being shown leaves it, ids of reminders that
+    // no longer exist (a bulk delete's) stay.
     const QSet<QUuid>& multiSelection() const { return multiSelection_; }
     void setMultiSelection(QSet<QUuid> selection);
     Q_INVOKABLE void toggleSelected(int offset);
@@ -71,7 +73,8 @@ public:
     QString centreName() const;
     // From the records, not the slices; empty when the category has no reminders.
     QString centrePercentage() const;
-    bool showsBulkDelete() const { return !multiSelection_.isEmpty(); }
+    // The bulk actions are offered while a shown row is selected.
+    bool showsBulkDelete() const { return showsSelection_; }
     bool showsBulkComplete() const { return showsBulkDelete() && filterByCompletedStatus() == 1; }
     bool showsEditButton() const { return !categoryReminders().isEmpty(); }
     bool showsSeparators() const;
@@ -86,9 +89,9 @@ public:
     void toggleCompletion(const std::shared_ptr<Reminder>& reminder);
     void copyToClipboard(const std::shared_ptr<Reminder>& reminder);
     void deleteReminder(const std::shared_ptr<Reminder>& reminder);
-    void applyToSelection(const std::function<void(const QUuid&)>& action);
-    void deleteById(const QUuid& id);
-    void completeById(const QUuid& id);
+    // Runs action on every shown row whose reminder is selected, then saves once; hidden
+    // reminders are never touched, whatever the selection holds.
+    void applyToSelection(const std::function<void(const std::shared_ptr<Reminder>&)>& action);
     void updatePieChartData();
 
 signals:
@@ -107,6 +110,7 @@ private:
     QSet<QUuid> multiSelection_;
     QString searchText_;
     bool isEditing_ = false;
+    bool showsSelection_ = false;
     ReminderListModel rows_;
     CoalescedCall refresh_{this, [this] { refresh(); }};
 };
