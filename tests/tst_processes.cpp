@@ -5,6 +5,7 @@
 #include "Favorite.h"
 #include "NudgeboxStore.h"
 #include "Reminder.h"
+#include "SettingsKeys.h"
 #include "StoreWorker.h"
 #include "TestEnvironment.h"
 #include "Version1Store.h"
@@ -14,10 +15,13 @@
 #include "store/ModelContext.h"
 #include "store/StoredRow.h"
 
+#include <QDeadlineTimer>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <csignal>
 #include <unistd.h>
 
 class ProcessesTest : public QObject {
@@ -48,6 +52,39 @@ class ProcessesTest : public QObject {
         QCOMPARE(app.exitCode(), 1);
         *errors = QString::fromLocal8Bit(app.readAllStandardError()).trimmed();
         QVERIFY2(!errors->contains('\n'), qPrintable(*errors));
+    }
+
+    // Starts the application offscreen, off any session bus (no agent, no desktop's widgets),
+    // with the hand-over pass reporting its steps on standard error.
+    static void startApplication(QProcess& app) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "offscreen");
+        environment.insert("QT_LOGGING_RULES", "nudgebox.handover.debug=true");
+        environment.remove("DBUS_SESSION_BUS_ADDRESS");
+        app.setProcessEnvironment(environment);
+        app.start(QStringLiteral(NUDGEBOX_APP), {});
+    }
+    // Reads the channel until it holds text (or the process ends or time runs out).
+    static QByteArray readUntil(QProcess& app, QProcess::ProcessChannel channel,
+                                const QByteArray& text, int timeoutMs) {
+        app.setReadChannel(channel);
+        QByteArray read;
+        QDeadlineTimer deadline(timeoutMs);
+        while (!read.contains(text) && !deadline.hasExpired() &&
+               app.state() != QProcess::NotRunning) {
+            app.waitForReadyRead(100);
+            read += app.readAll();
+        }
+        return read + app.readAll();
+    }
+    QSet<QString> completedInStore() const {
+        QString error;
+        auto db = SqliteDatabase::open(storePath(), SqliteDatabase::Mode::ReadOnly, &error);
+        SqliteStatement select(*db, "SELECT id FROM \"Reminder\" WHERE completed = 1");
+        QSet<QString> ids;
+        while (select.next())
+            ids.insert(select.columnText(0));
+        return ids;
     }
 
 private slots:
@@ -107,6 +144,118 @@ private slots:
         for (const auto& r : container->mainContext()->fetch<Reminder>())
             completed += r->completed() ? 1 : 0;
         QCOMPARE(completed, count);
+    }
+
+    // The real application, killed at random moments just after it starts applying a long
+    // hand-over list while the widget taps once more: every listed id ends up completed in the
+    // store or still listed, and the store stays sound.
+    void killedWhileApplyingTheHandOverLosesNoCompletion() {
+        constexpr int total = 1500, listed = 1000, runs = 100;
+        QStringList ids;
+        {
+            auto container = openStore();
+            QVERIFY(container);
+            for (int i = 0; i < total; ++i) {
+                auto reminder = std::make_shared<Reminder>("Work", false, QUuid::createUuid(), i,
+                                                           QString::number(i));
+                container->mainContext()->insert(reminder);
+                ids << reminder->idText();
+            }
+            QVERIFY(container->mainContext()->save());
+        }
+        UserDefaults shared(AppGroup::identifier());
+        QRandomGenerator random(4711);
+        int storedOnly = 0, removed = 0;
+        for (int run = 0; run < runs; ++run) {
+            {
+                QString error;
+                auto db =
+                    SqliteDatabase::open(storePath(), SqliteDatabase::Mode::ReadWrite, &error);
+                QVERIFY2(db && db->exec("UPDATE \"Reminder\" SET completed = 0", &error),
+                         qPrintable(error));
+            }
+            const int from = int(random.bounded(total - listed - 1));
+            QStringList list = ids.mid(from, listed);
+            list << list.first() << QStringLiteral("00000000-NO-SUCH-REMINDER");
+            writeSetting(shared, SettingsKeys::completedReminders, list);
+            const QString tapped = ids[from + listed];
+
+            QProcess app;
+            startApplication(app);
+            const QByteArray errors = readUntil(app, QProcess::StandardError, "applying", 30000);
+            QVERIFY2(errors.contains("applying"), errors.constData());
+            QVERIFY(CompletedReminders::append(shared, tapped));
+            // Half the kills within the pass itself, the rest up to well after it.
+            QTest::qSleep(int(random.bounded(run % 2 ? 8 : 40)));
+            ::kill(pid_t(app.processId()), SIGKILL);
+            QVERIFY(app.waitForFinished(10000));
+
+            QCOMPARE(integrity(storePath()), QStringLiteral("ok"));
+            const QSet<QString> completed = completedInStore();
+            const QStringList left = CompletedReminders::read(shared);
+            const QSet<QString> listedNow(left.begin(), left.end());
+            QStringList handed = list.mid(0, listed);
+            handed << tapped;
+            int lost = 0;
+            for (const QString& id : handed)
+                lost += completed.contains(id) || listedNow.contains(id) ? 0 : 1;
+            QVERIFY2(lost == 0,
+                     qPrintable(QStringLiteral("run %1 lost %2 completions").arg(run).arg(lost)));
+            // Nothing else came into the list, and one pass's removal is whole or absent.
+            QVERIFY(left == list + QStringList{tapped} || left == QStringList{tapped} ||
+                    left.isEmpty());
+            if (left.size() < list.size())
+                ++removed;
+            else if (!completed.isEmpty())
+                ++storedOnly;
+        }
+        qInfo("hand-over kills, %d runs: %d before the save, %d between save and removal, %d "
+              "after the removal",
+              runs, runs - storedOnly - removed, storedOnly, removed);
+    }
+
+    // The application comes up while another connection holds the store's write lock: its
+    // pass cannot save, says so on the console and leaves the list alone; killed like that and
+    // started again once the lock is gone, it completes them all and empties the list.
+    void aLockedStoreKeepsTheHandOverForTheNextStart() {
+        QStringList ids;
+        {
+            auto container = openStore();
+            QVERIFY(container);
+            for (int i = 0; i < 10; ++i) {
+                auto reminder = std::make_shared<Reminder>("Work", false, QUuid::createUuid(), i,
+                                                           QString::number(i));
+                container->mainContext()->insert(reminder);
+                ids << reminder->idText();
+            }
+            QVERIFY(container->mainContext()->save());
+        }
+        UserDefaults shared(AppGroup::identifier());
+        writeSetting(shared, SettingsKeys::completedReminders, ids);
+        {
+            QString error;
+            auto blocker =
+                SqliteDatabase::open(storePath(), SqliteDatabase::Mode::ReadWrite, &error);
+            QVERIFY(blocker && blocker->exec("BEGIN IMMEDIATE", &error));
+            QProcess app;
+            startApplication(app);
+            // The save gives up after the store's busy timeout.
+            const QByteArray console = readUntil(app, QProcess::StandardOutput, "\n", 30000);
+            QVERIFY2(console.contains("locked") && console.count('\n') == 1, console.constData());
+            QCOMPARE(CompletedReminders::read(shared), ids);
+            app.kill();
+            QVERIFY(app.waitForFinished(10000));
+        }
+        QVERIFY(completedInStore().isEmpty());
+        QCOMPARE(CompletedReminders::read(shared), ids);
+
+        QProcess app;
+        startApplication(app);
+        QTRY_COMPARE_WITH_TIMEOUT(CompletedReminders::read(shared), QStringList(), 30000);
+        QCOMPARE(completedInStore(), QSet<QString>(ids.begin(), ids.end()));
+        app.kill();
+        QVERIFY(app.waitForFinished(10000));
+        QCOMPARE(integrity(storePath()), QStringLiteral("ok"));
     }
 
     void appendsOfTheOtherProcessAreSignalled() {
