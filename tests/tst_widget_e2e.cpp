@@ -87,7 +87,7 @@ private slots:
         UserDefaults shared(AppGroup::identifier());
         QTRY_COMPARE_WITH_TIMEOUT(CompletedReminders::read(shared), QStringList{ids[0]}, 10000);
 
-        // The application comes to the front and applies it; autosave writes it.
+        // The application comes to the front and applies it: stored, then taken off the list.
         xdotool({"windowraise", appWindow});
         xdotool({"windowfocus", "--sync", appWindow});
         QTRY_COMPARE_WITH_TIMEOUT(CompletedReminders::read(shared), QStringList(), 10000);
