@@ -1,9 +1,11 @@
 #include "AppGroup.h"
 #include "CompletedReminders.h"
+#include "NudgeboxStore.h"
 #include "SettingsKeys.h"
 #include "TestEnvironment.h"
 #include "settings/UserDefaults.h"
 #include "sqlite/SqliteDatabase.h"
+#include "store/ModelContext.h"
 
 #include <QSignalSpy>
 #include <QtTest>
@@ -150,7 +152,10 @@ private slots:
         UserDefaults shared(AppGroup::identifier());
         shared.setValue("completedReminders", stored);
         QCOMPARE(CompletedReminders::read(shared), QStringList());
-        CompletedReminders::applyTo({}, shared);
+        QString error;
+        auto container = NudgeboxStore::open(ModelConfiguration{}, &error);
+        QVERIFY2(container, qPrintable(error));
+        QVERIFY(CompletedReminders::applyTo({}, *container->mainContext(), shared));
         QCOMPARE(shared.value("completedReminders").toString(), stored);
         QVERIFY(CompletedReminders::append(shared, "ID-1"));
         QCOMPARE(shared.value("completedReminders").toString(), QStringLiteral("[\"ID-1\"]"));
