@@ -93,11 +93,11 @@ public:
         QString error;
         auto store = NotificationStore::open(NotificationStore::defaultPath(), &error);
         UNNotificationRequest request{reminder.idText(), {"t", "b"}, {3600, false}};
-        store->addPending(request, 0);
+        store->addPending(request, TimePoint());
         for (const auto& p : store->pending())
             if (p.request.identifier == reminder.idText())
-                store->recordDelivery(p, 4242, 0);
-        store->addPending(request, 0);
+                store->recordDelivery(p, 4242, TimePoint());
+        store->addPending(request, TimePoint());
     }
     // Ids that still have a pending request / an open delivered notification.
     QStringList pendingIds() { return idsOf(false); }

@@ -194,7 +194,7 @@ private slots:
             QString error;
             auto store = NotificationStore::open(NotificationStore::defaultPath(), &error);
             QVERIFY2(store, qPrintable(error));
-            const qint64 minuteAgo = QDateTime::currentMSecsSinceEpoch() - 60000;
+            const TimePoint minuteAgo = TimePoint::now().after(-60000);
             QVERIFY(store->addPending(request("E2E-5", 5, false, "missed once"), minuteAgo));
             QVERIFY(store->addPending(request("E2E-6", 10, true, "missed often"), minuteAgo));
         }

@@ -6,6 +6,7 @@
 #include "../sqlite/SqliteTransaction.h"
 
 #include <QRandomGenerator>
+#include <QSet>
 #include <QStandardPaths>
 #include <QVariant>
 #include <QtDebug>
@@ -42,9 +43,48 @@ NotificationStore::Pending pendingFrom(const SqliteStatement& row) {
     // Intervals are kept in milliseconds so the double survives exactly for whole seconds.
     p.request.trigger.timeInterval = double(row.columnInt64(5)) / 1000.0;
     p.request.trigger.repeats = row.columnInt64(6) != 0;
-    p.fireAtMs = row.columnInt64(7);
+    p.fireAt.wallMs = row.columnInt64(7);
     p.revision = row.columnInt64(8);
+    p.fireAt.bootId = row.columnText(9);
+    p.fireAt.bootMs = row.columnInt64(10);
+    p.sending = row.columnInt64(11) != 0;
     return p;
+}
+
+// NULL rather than an empty text, so a row without a boot reads like one from before boots
+// were recorded.
+QVariant bootIdOf(const TimePoint& time) {
+    return time.bootId.isEmpty() ? QVariant() : QVariant(time.bootId);
+}
+
+// Columns added to the first format. Rows written before them have NULL there: their due
+// time is on the wall clock alone, and they are not being sent.
+bool addMissingColumns(SqliteDatabase& db, QString* error) {
+    static constexpr std::pair<const char*, const char*> added[] = {
+        {"boot_id", "ALTER TABLE pending ADD COLUMN boot_id TEXT"},
+        {"fire_boot", "ALTER TABLE pending ADD COLUMN fire_boot INTEGER"},
+        {"sending", "ALTER TABLE pending ADD COLUMN sending INTEGER NOT NULL DEFAULT 0"},
+    };
+    // Under the write lock, so two processes opening an old file do not both add a column.
+    SqliteTransaction transaction(db);
+    if (!transaction.isActive()) {
+        *error = transaction.error();
+        return false;
+    }
+    QSet<QString> present;
+    {
+        SqliteStatement columns(db, "PRAGMA table_info(pending)");
+        while (columns.next())
+            present.insert(columns.columnText(1));
+    }
+    for (const auto& [column, sql] : added)
+        if (!present.contains(QLatin1String(column)) && !db.exec(sql, error))
+            return false;
+    if (!transaction.commit()) {
+        *error = transaction.error();
+        return false;
+    }
+    return true;
 }
 } // namespace
 
@@ -84,6 +124,8 @@ std::unique_ptr<NotificationStore> NotificationStore::open(const QString& path, 
                   "value INTEGER);",
                   error))
         return nullptr;
+    if (!addMissingColumns(*db, error))
+        return nullptr;
     return std::unique_ptr<NotificationStore>(new NotificationStore(std::move(db)));
 }
 
@@ -105,13 +147,18 @@ std::unique_ptr<SqliteTransaction> NotificationStore::transaction() {
     return transaction;
 }
 
-bool NotificationStore::addPending(const UNNotificationRequest& request, qint64 nowMs) {
+bool NotificationStore::addPending(const UNNotificationRequest& request,
+                                   const TimePoint& scheduledAt) {
     const qint64 intervalMs = std::llround(request.trigger.timeInterval * 1000.0);
     const qint64 revision = qint64(QRandomGenerator::global()->generate64() >> 1);
-    return run("INSERT OR REPLACE INTO pending VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?)",
+    const TimePoint fireAt = scheduledAt.after(intervalMs);
+    return run("INSERT OR REPLACE INTO pending (identifier, title, body, sound, level, "
+               "interval_ms, repeats, fire_at, revision, boot_id, fire_boot, sending) "
+               "VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, ?, 0)",
                {request.identifier, request.content.title, request.content.body,
                 qint64(request.content.sound), qint64(request.content.interruptionLevel),
-                intervalMs, request.trigger.repeats, nowMs + intervalMs, revision});
+                intervalMs, request.trigger.repeats, fireAt.wallMs, revision, bootIdOf(fireAt),
+                fireAt.bootMs});
 }
 
 bool NotificationStore::removePending(const QStringList& identifiers) {
@@ -131,7 +178,8 @@ bool NotificationStore::requestClose(const QStringList& identifiers) {
 QList<NotificationStore::Pending> NotificationStore::pending() {
     QList<Pending> result;
     SqliteStatement select(*db_, "SELECT identifier, title, body, sound, level, interval_ms, "
-                                 "repeats, fire_at, revision FROM pending ORDER BY fire_at");
+                                 "repeats, fire_at, revision, boot_id, fire_boot, sending "
+                                 "FROM pending ORDER BY fire_at");
     while (select.next())
         result.append(pendingFrom(select));
     return result;
@@ -146,8 +194,23 @@ QList<NotificationStore::Delivered> NotificationStore::delivered() {
     return result;
 }
 
+bool NotificationStore::markSending(const Pending& pending) {
+    SqliteStatement update(*db_, "UPDATE pending SET sending = 1 WHERE identifier = ? AND "
+                                 "revision = ? RETURNING 1");
+    update.bind(0, pending.request.identifier);
+    update.bind(1, pending.revision);
+    bool found = false;
+    while (update.next()) // to the end, which commits
+        found = true;
+    if (update.errorCode() != 0) {
+        qWarning().noquote() << "Nudgebox notifications:" << update.error();
+        return false;
+    }
+    return found;
+}
+
 bool NotificationStore::recordDelivery(const Pending& shown, quint32 serverId,
-                                       qint64 nextFireAtMs) {
+                                       const TimePoint& nextFireAt) {
     SqliteTransaction transaction(*db_);
     if (!transaction.isActive())
         return false;
@@ -160,22 +223,26 @@ bool NotificationStore::recordDelivery(const Pending& shown, quint32 serverId,
         if (stillWanted && check.columnInt64(0) == shown.revision) {
             check.reset();
             if (shown.request.trigger.repeats)
-                run("UPDATE pending SET fire_at = ? WHERE identifier = ?",
-                    {nextFireAtMs, shown.request.identifier});
+                run("UPDATE pending SET fire_at = ?, boot_id = ?, fire_boot = ?, sending = 0 "
+                    "WHERE identifier = ?",
+                    {nextFireAt.wallMs, bootIdOf(nextFireAt), nextFireAt.bootMs,
+                     shown.request.identifier});
             else
                 run("DELETE FROM pending WHERE identifier = ?", {shown.request.identifier});
         }
     }
-    if (stillWanted)
+    if (stillWanted && serverId != 0)
         run("INSERT OR REPLACE INTO delivered VALUES (?, ?, 0)",
             {shown.request.identifier, qint64(serverId)});
     transaction.commit();
     return stillWanted;
 }
 
-bool NotificationStore::postpone(const QString& identifier, qint64 revision, qint64 fireAtMs) {
-    return run("UPDATE pending SET fire_at = ? WHERE identifier = ? AND revision = ?",
-               {fireAtMs, identifier, revision});
+bool NotificationStore::postpone(const QString& identifier, qint64 revision,
+                                 const TimePoint& fireAt) {
+    return run("UPDATE pending SET fire_at = ?, boot_id = ?, fire_boot = ?, sending = 0 "
+               "WHERE identifier = ? AND revision = ?",
+               {fireAt.wallMs, bootIdOf(fireAt), fireAt.bootMs, identifier, revision});
 }
 
 bool NotificationStore::forgetDelivered(quint32 serverId) {

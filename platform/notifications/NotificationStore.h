@@ -1,5 +1,6 @@
 #pragma once
 
+#include "TimePoint.h"
 #include "UNNotificationRequest.h"
 
 #include <QList>
@@ -21,8 +22,11 @@ public:
 
     struct Pending {
         UNNotificationRequest request;
-        qint64 fireAtMs = 0;
+        TimePoint fireAt;
         qint64 revision = 0;
+        // This due time was handed to the notification server and the answer is not recorded:
+        // it may be on screen, so it is never sent again.
+        bool sending = false;
     };
     struct Delivered {
         QString identifier;
@@ -34,8 +38,9 @@ public:
     static std::unique_ptr<NotificationStore> open(const QString& path, QString* error);
     ~NotificationStore();
 
-    // Adds or replaces the pending request with the same identifier, due nowMs + interval.
-    bool addPending(const UNNotificationRequest& request, qint64 nowMs);
+    // Adds or replaces the pending request with the same identifier, due the trigger's interval
+    // after scheduledAt.
+    bool addPending(const UNNotificationRequest& request, const TimePoint& scheduledAt);
     bool removePending(const QStringList& identifiers);
     // Marks delivered notifications to be closed by the agent.
     bool requestClose(const QStringList& identifiers);
@@ -43,12 +48,15 @@ public:
     QList<Pending> pending();
     QList<Delivered> delivered();
 
-    // After a successful delivery of revision: re-arms a repeating request at nextFireAtMs or
-    // drops a one-time one, and records the server's id. Returns false when the request was
-    // removed meanwhile, so the caller closes what it just showed.
-    bool recordDelivery(const Pending& delivered, quint32 serverId, qint64 nextFireAtMs);
+    // Records, before the call to the server, that this revision's due time is being sent.
+    // False when the request was removed or replaced meanwhile: then nothing is sent.
+    bool markSending(const Pending& pending);
+    // After a delivery of revision: re-arms a repeating request at nextFireAt or drops a
+    // one-time one, and records the server's id (0: not known). Returns false when the request
+    // was removed meanwhile, so the caller closes what it just showed.
+    bool recordDelivery(const Pending& delivered, quint32 serverId, const TimePoint& nextFireAt);
     // Pushes a request whose delivery failed to a later time; nothing is dropped.
-    bool postpone(const QString& identifier, qint64 revision, qint64 fireAtMs);
+    bool postpone(const QString& identifier, qint64 revision, const TimePoint& fireAt);
     bool forgetDelivered(quint32 serverId);
 
     Decision decision();

@@ -9,7 +9,6 @@
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QDateTime>
 #include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
@@ -232,8 +231,9 @@ void UNUserNotificationCenter::add(const UNNotificationRequest& request) {
         qWarning().noquote() << "Nudgebox: a notification trigger needs a positive interval";
         return;
     }
-    postStoreWrite([request](NotificationStore& store) {
-        return store.addPending(request, QDateTime::currentMSecsSinceEpoch());
+    // The interval counts from this call, not from when the service's thread gets to it.
+    postStoreWrite([request, scheduledAt = TimePoint::now()](NotificationStore& store) {
+        return store.addPending(request, scheduledAt);
     });
 }
 

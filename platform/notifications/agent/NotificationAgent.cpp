@@ -1,37 +1,45 @@
 #include "NotificationAgent.h"
 
 #include "../NotificationAgentBus.h"
+#include "AgentLog.h"
 #include "ui/BidiIsolate.h"
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
-#include <QDateTime>
-#include <QtDebug>
+#include <QDBusPendingCallWatcher>
 
-#include <algorithm>
 #include <cmath>
+#include <limits>
+
+Q_LOGGING_CATEGORY(lcAgent, "nudgebox.notifications.agent")
 
 namespace {
 const QString notificationsService = QStringLiteral("org.freedesktop.Notifications");
 const QString notificationsPath = QStringLiteral("/org/freedesktop/Notifications");
 constexpr qint64 retryDelayMs = 10000;
-constexpr qint64 longestSleepMs = 3600 * 1000;
+// A server that is slow to answer has still received the call: resending it on a timeout
+// would show it twice. A server that goes away gets its calls answered with an error by the bus.
+constexpr int noTimeout = std::numeric_limits<int>::max();
 
 QDBusMessage notificationsCall(const QString& method) {
     return QDBusMessage::createMethodCall(notificationsService, notificationsPath,
                                           notificationsService, method);
 }
 
-qint64 nowMs() {
-    return QDateTime::currentMSecsSinceEpoch();
+// Where a repeating request is due next after the firing that is being shown now.
+TimePoint nextFiring(const NotificationStore::Pending& pending, const TimePoint& now) {
+    if (!pending.request.trigger.repeats)
+        return {};
+    const qint64 intervalMs = std::llround(pending.request.trigger.timeInterval * 1000.0);
+    return now.after(NotificationAgent::nextFireAfter(pending.fireAt.msFrom(now), intervalMs, 0));
 }
 } // namespace
 
-NotificationAgent::NotificationAgent() {
-    dueTimer_.setSingleShot(true);
-    connect(&dueTimer_, &QTimer::timeout, this, &NotificationAgent::reconcile);
+NotificationAgent::NotificationAgent()
+    : reconcileSoon_(this, [this] { reconcile(); }) {
+    connect(&dueTimer_, &BootClockTimer::timeout, this, &NotificationAgent::reconcile);
     // The application also wakes the agent over the bus; polling covers a lost wake-up.
     pollTimer_.setInterval(1000);
     connect(&pollTimer_, &QTimer::timeout, this, [this] {
@@ -47,14 +55,14 @@ NotificationAgent::NotificationAgent() {
 
 NotificationAgent::~NotificationAgent() = default;
 
-bool NotificationAgent::start(QString* error, bool* alreadyRunning) {
-    *alreadyRunning = false;
-    store_ = NotificationStore::open(NotificationStore::defaultPath(), error);
-    if (!store_)
-        return false;
+bool NotificationAgent::start(QString* error) {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         *error = QStringLiteral("there is no D-Bus session bus");
+        return false;
+    }
+    if (!dueTimer_.isValid()) {
+        *error = QStringLiteral("the kernel gives no boot-time timer");
         return false;
     }
     if (!bus.registerObject(NotificationAgentBus::path(), this,
@@ -62,19 +70,49 @@ bool NotificationAgent::start(QString* error, bool* alreadyRunning) {
         *error = bus.lastError().message();
         return false;
     }
-    if (!bus.registerService(NotificationAgentBus::service())) {
-        *alreadyRunning = true;
+    // The name first: a second agent must not touch the store the first one works on.
+    QDBusConnectionInterface* daemon = bus.interface();
+    const auto claimed = daemon->registerService(NotificationAgentBus::service(),
+                                                 QDBusConnectionInterface::DontQueueService,
+                                                 QDBusConnectionInterface::DontAllowReplacement);
+    if (!claimed.isValid()) {
+        *error = claimed.error().message();
         return false;
     }
+    if (claimed.value() != QDBusConnectionInterface::ServiceRegistered) {
+        *error = QStringLiteral("another agent already delivers on this session bus (process "
+                                "%1); this one exits")
+                     .arg(daemon->servicePid(NotificationAgentBus::service()).value());
+        return false;
+    }
+    store_ = NotificationStore::open(NotificationStore::defaultPath(), error);
+    if (!store_)
+        return false;
     bus.connect(notificationsService, notificationsPath, notificationsService,
                 QStringLiteral("NotificationClosed"), this, SLOT(notificationClosed(uint, uint)));
+    // Timers on the boot-time clock already fire on resume; the signal is a second chance to
+    // look at everything (when the machine has a system bus with logind on it).
+    QDBusConnection system = QDBusConnection::systemBus();
+    if (system.isConnected())
+        system.connect(QStringLiteral("org.freedesktop.login1"),
+                       QStringLiteral("/org/freedesktop/login1"),
+                       QStringLiteral("org.freedesktop.login1.Manager"),
+                       QStringLiteral("PrepareForSleep"), this, SLOT(prepareForSleep(bool)));
     pollTimer_.start();
+    finishInterruptedDeliveries();
     reconcile(); // anything missed while no agent ran is delivered now, once
     return true;
 }
 
 void NotificationAgent::Wake() {
-    QMetaObject::invokeMethod(this, &NotificationAgent::reconcile, Qt::QueuedConnection);
+    reconcileSoon_.schedule();
+}
+
+void NotificationAgent::prepareForSleep(bool sleeping) {
+    if (sleeping)
+        return;
+    qCDebug(lcAgent) << "resumed from suspend: looking again";
+    reconcileSoon_.schedule();
 }
 
 void NotificationAgent::reconcile() {
@@ -94,33 +132,35 @@ void NotificationAgent::closeRequested() {
     }
 }
 
+void NotificationAgent::finishInterruptedDeliveries() {
+    // An agent that stopped while the server was being asked may have put the popup on screen:
+    // that due time counts as shown.
+    const TimePoint now = TimePoint::now();
+    for (const auto& pending : store_->pending())
+        if (pending.sending)
+            store_->recordDelivery(pending, 0, nextFiring(pending, now));
+}
+
 void NotificationAgent::deliverDue() {
-    const qint64 now = nowMs();
+    const TimePoint now = TimePoint::now();
     QHash<QString, quint32> shown;
     for (const auto& delivered : store_->delivered())
         shown.insert(delivered.identifier, delivered.serverId);
+    std::optional<qint64> wait;
+    const auto waitAtMost = [&wait](qint64 ms) { wait = std::min(wait.value_or(ms), ms); };
     for (const auto& pending : store_->pending()) {
-        if (pending.fireAtMs > now)
-            break; // ordered by due time
-        quint32 serverId = 0;
-        if (!notify(pending, shown.value(pending.request.identifier), &serverId)) {
-            // No server right now: keep it and try again shortly.
-            store_->postpone(pending.request.identifier, pending.revision, now + retryDelayMs);
-            continue;
-        }
-        const qint64 intervalMs = std::llround(pending.request.trigger.timeInterval * 1000.0);
-        const qint64 next =
-            pending.request.trigger.repeats ? nextFireAfter(pending.fireAtMs, intervalMs, now) : 0;
-        if (!store_->recordDelivery(pending, serverId, next))
-            closeNotification(serverId); // removed while it was being shown
+        if (inFlight_.contains(pending.request.identifier))
+            continue; // its answer looks again
+        const qint64 remaining = pending.fireAt.msFrom(now);
+        if (remaining > 0)
+            waitAtMost(remaining);
+        else if (!send(pending, shown.value(pending.request.identifier)))
+            waitAtMost(retryDelayMs);
     }
-    const auto remaining = store_->pending();
-    if (remaining.isEmpty()) {
+    if (wait)
+        dueTimer_.start(*wait);
+    else
         dueTimer_.stop();
-        return;
-    }
-    const qint64 wait = std::clamp(remaining.front().fireAtMs - nowMs(), qint64(0), longestSleepMs);
-    dueTimer_.start(int(wait));
 }
 
 qint64 NotificationAgent::nextFireAfter(qint64 fireAtMs, qint64 intervalMs, qint64 nowMs) {
@@ -172,38 +212,81 @@ QVariantMap NotificationAgent::hintsFor(const UNMutableNotificationContent& cont
     return hints;
 }
 
-QStringList NotificationAgent::capabilities() {
-    if (capabilities_.isEmpty()) {
-        const QDBusMessage reply = QDBusConnection::sessionBus().call(
-            notificationsCall(QStringLiteral("GetCapabilities")), QDBus::Block, 5000);
-        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
-            capabilities_ = reply.arguments().constFirst().toStringList();
+bool NotificationAgent::send(const NotificationStore::Pending& pending, quint32 replaces) {
+    if (!capabilities_) {
+        fetchCapabilities(); // the answer looks again
+        return true;
     }
-    return capabilities_;
-}
-
-bool NotificationAgent::notify(const NotificationStore::Pending& pending, quint32 replaces,
-                               quint32* serverId) {
+    if (!store_->markSending(pending))
+        return false;
     const auto& content = pending.request.content;
     QDBusMessage call = notificationsCall(QStringLiteral("Notify"));
     call << QStringLiteral("Nudgebox") << replaces << QString() << titleFor(content.title)
-         << bodyFor(content.body, capabilities()) << QStringList() << hintsFor(content)
+         << bodyFor(content.body, *capabilities_) << QStringList() << hintsFor(content)
          << qint32(-1);
-    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
-    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
-        qWarning().noquote() << "nudgebox-notification-agent: delivery failed:"
-                             << reply.errorMessage();
-        capabilities_.clear(); // the server may have changed
-        return false;
-    }
-    *serverId = reply.arguments().constFirst().toUInt();
+    inFlight_.insert(pending.request.identifier);
+    auto* watcher =
+        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, noTimeout), this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this, pending](QDBusPendingCallWatcher* answer) {
+                answer->deleteLater();
+                inFlight_.remove(pending.request.identifier);
+                answered(pending, answer->reply());
+            });
     return true;
+}
+
+void NotificationAgent::answered(const NotificationStore::Pending& pending,
+                                 const QDBusMessage& reply) {
+    const TimePoint now = TimePoint::now();
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty()) {
+        qCWarning(lcAgent).noquote() << "delivery failed:" << reply.errorMessage();
+        capabilities_.reset(); // the server may have changed
+        // Kept, and tried again later; the retry replaces an earlier popup when one is known.
+        store_->postpone(pending.request.identifier, pending.revision, now.after(retryDelayMs));
+    } else {
+        const quint32 serverId = reply.arguments().constFirst().toUInt();
+        if (!store_->recordDelivery(pending, serverId, nextFiring(pending, now)))
+            closeNotification(serverId); // removed while it was being shown
+    }
+    reconcileSoon_.schedule();
+}
+
+void NotificationAgent::fetchCapabilities() {
+    if (capabilitiesAsked_)
+        return;
+    capabilitiesAsked_ = true;
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(
+            notificationsCall(QStringLiteral("GetCapabilities")), noTimeout),
+        this);
+    connect(watcher, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* answer) {
+                answer->deleteLater();
+                capabilitiesAnswered(answer->reply());
+            });
+}
+
+void NotificationAgent::capabilitiesAnswered(const QDBusMessage& reply) {
+    capabilitiesAsked_ = false;
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty()) {
+        capabilities_ = reply.arguments().constFirst().toStringList();
+    } else {
+        // No server right now: what is due waits for a later attempt.
+        qCWarning(lcAgent).noquote() << "delivery failed:" << reply.errorMessage();
+        const TimePoint now = TimePoint::now();
+        for (const auto& pending : store_->pending())
+            if (!inFlight_.contains(pending.request.identifier) && pending.fireAt.msFrom(now) <= 0)
+                store_->postpone(pending.request.identifier, pending.revision,
+                                 now.after(retryDelayMs));
+    }
+    reconcileSoon_.schedule();
 }
 
 void NotificationAgent::closeNotification(quint32 serverId) {
     QDBusMessage call = notificationsCall(QStringLiteral("CloseNotification"));
     call << serverId;
-    QDBusConnection::sessionBus().call(call, QDBus::Block, 5000);
+    QDBusConnection::sessionBus().send(call); // nothing waits for it
 }
 
 void NotificationAgent::notificationClosed(uint id, uint) {

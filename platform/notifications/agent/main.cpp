@@ -9,10 +9,7 @@ int main(int argc, char* argv[]) {
     QCoreApplication::setApplicationName(QStringLiteral("nudgebox-notification-agent"));
     NotificationAgent agent;
     QString error;
-    bool alreadyRunning = false;
-    if (!agent.start(&error, &alreadyRunning)) {
-        if (alreadyRunning)
-            return 0;
+    if (!agent.start(&error)) {
         std::fprintf(stderr, "nudgebox-notification-agent: %s\n", qPrintable(error));
         return 1;
     }
