@@ -37,10 +37,11 @@ exec dbus-run-session --config-file="$root/bus.conf" -- bash -c '
 set -euo pipefail
 pids=()
 cleanup() {
-    # The agent was started by the bus; it does not outlive this session.
+    # The agent was started by the bus; it does not outlive this session. (A test may have
+    # stopped it already: then nobody owns the name.)
     agent=$(dbus-send --session --print-reply --dest=org.freedesktop.DBus /org/freedesktop/DBus \
         org.freedesktop.DBus.GetConnectionUnixProcessID string:org.nudgebox.NotificationAgent \
-        2>/dev/null | awk "/uint32/ {print \$2}")
+        2>/dev/null | awk "/uint32/ {print \$2}" || true)
     if [ -n "$agent" ]; then kill "$agent" 2>/dev/null || true; fi
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
 }
