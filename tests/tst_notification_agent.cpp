@@ -5,6 +5,7 @@
 #include "notifications/NotificationAgentBus.h"
 #include "notifications/NotificationStore.h"
 #include "sqlite/SqliteDatabase.h"
+#include "ui/BidiIsolate.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
@@ -46,10 +47,11 @@ public:
     // Runs with the caller's process id once its answer has gone out.
     std::function<void(uint pid)> afterAnswer;
 
+    // The calls that showed this reminder text (the agent sends it in a bidi isolate).
     QList<NotifyCall> callsFor(const QString& body) const {
         QList<NotifyCall> result;
         for (const auto& call : calls)
-            if (call.body == body)
+            if (call.body == BidiIsolate::isolated(body))
                 result.append(call);
         return result;
     }
