@@ -7,12 +7,16 @@ qt_add_qml_module(nudgebox_screens
     OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/Nudgebox/Screens
     SOURCES
         app/AppView.cpp app/AppView.h
+        app/MenuOffers.cpp app/MenuOffers.h
+        app/ReminderActions.cpp app/ReminderActions.h
         app/Symbols.cpp app/Symbols.h
+        app/UIDeviceForeign.h
         charts/ChartView.cpp charts/ChartView.h
         charts/UpdatePieChartData.cpp charts/UpdatePieChartData.h
         sidebar/CategoryListModel.cpp sidebar/CategoryListModel.h
         sidebar/MainView.cpp sidebar/MainView.h
         reminders/NotificationIntervals.cpp reminders/NotificationIntervals.h
+        reminders/NotificationIntervalsModel.cpp reminders/NotificationIntervalsModel.h
         reminders/ReminderGroupsModel.cpp reminders/ReminderGroupsModel.h
         reminders/ReminderListModel.cpp reminders/ReminderListModel.h
         reminders/ReminderView.cpp reminders/ReminderView.h

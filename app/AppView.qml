@@ -1,18 +1,19 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
-import QtQuick.Layouts
+import Nudgebox.Screens as Screens
 
 // Draws the split-view frame: two columns on a phone, three elsewhere.
 SplitView {
     id: frame
-    required property var view
+    required property Screens.AppView view
 
     orientation: Qt.Horizontal
 
     MainView {
         objectName: "sidebarColumn"
         view: frame.view.mainView
-        SplitView.preferredWidth: frame.view.columnCount === 2 ? frame.width * 0.4 : 300
+        SplitView.preferredWidth: frame.view.device === Screens.UIDevice.Phone ? frame.width * 0.4 : 300
         SplitView.minimumWidth: 220
     }
 

@@ -2,6 +2,7 @@
 
 #include "AppView.h"
 #include "NudgeboxStore.h"
+#include "SystemServices.h"
 #include "UIDevice.h"
 
 #include <QGuiApplication>
@@ -33,6 +34,7 @@ NudgeboxApp::~NudgeboxApp() {
     // The window goes before the views it draws, and they before the store they read.
     engine_.reset();
     appView_.reset();
+    services_.reset();
     container_.reset();
 }
 
@@ -40,9 +42,10 @@ bool NudgeboxApp::start(QString* error) {
     container_ = NudgeboxStore::open(ModelConfiguration{}, error);
     if (!container_)
         return false;
+    services_ = std::make_unique<SystemServices>();
     scenePhase_ = std::make_unique<ScenePhaseSource>();
     appView_ = std::make_unique<AppView>(container_->mainContext(), scenePhase_.get(),
-                                         UIDevice::currentUserInterfaceIdiom());
+                                         UIDevice::currentUserInterfaceIdiom(), *services_);
     engine_ = std::make_unique<QQmlApplicationEngine>();
     engine_->setInitialProperties(
         {{QStringLiteral("appView"), QVariant::fromValue(appView_.get())}});

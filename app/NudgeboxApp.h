@@ -9,10 +9,11 @@ class AppView;
 class ModelContainer;
 class QQmlApplicationEngine;
 class QQuickWindow;
+class PlatformServices;
 class ScenePhaseSource;
 
 // The application: opens the shared store once for the window and shows ContentView, which
-// draws the one AppView.
+// draws the one AppView. The platform services the screens call are made here.
 class NudgeboxApp {
 public:
     NudgeboxApp();
@@ -31,6 +32,7 @@ public:
 
 private:
     std::unique_ptr<ModelContainer> container_;
+    std::unique_ptr<PlatformServices> services_;
     std::unique_ptr<ScenePhaseSource> scenePhase_;
     std::unique_ptr<AppView> appView_;
     std::unique_ptr<QQmlApplicationEngine> engine_;

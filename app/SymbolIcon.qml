@@ -1,13 +1,14 @@
 import QtQuick
-import Nudgebox.Screens
+import Nudgebox.Screens as Screens
 
 // A symbol image by its platform name; empty names draw nothing.
 Text {
+    id: icon
     property string name
     property real size: 18
-    text: Symbols.glyph(name)
-    font.pixelSize: size
-    width: size * 1.4
+    text: Screens.Symbols.glyph(icon.name)
+    font.pixelSize: icon.size
+    width: icon.size * 1.4
     horizontalAlignment: Text.AlignHCenter
     verticalAlignment: Text.AlignVCenter
 }

@@ -9,6 +9,7 @@
 #include "RawSqlite.h"
 #include "ReminderView.h"
 #include "SeededStore.h"
+#include "SystemServices.h"
 #include "settings/UserDefaults.h"
 #include "store/ModelContext.h"
 #include "ui/ScenePhase.h"
@@ -112,10 +113,11 @@ bool benchActions(const SeededStore& store, int runs, const QStringList& only, R
         return false;
     ModelContext& context = *container->mainContext();
     ScenePhaseSource phase;
-    AppView app(&context, &phase, UIUserInterfaceIdiom::pad);
+    SystemServices services;
+    AppView app(&context, &phase, UIUserInterfaceIdiom::Pad, services);
     Bench bench(app, context, phase);
     app.mainView()->onAppear();
-    app.mainView()->selectCategory(category);
+    app.mainView()->select(category);
     bench.settleUntimed();
     ReminderView& list = bench.list();
     auto row = [&](const QString& measure, Samples app, Samples rawSamples,
@@ -140,7 +142,7 @@ bool benchActions(const SeededStore& store, int runs, const QStringList& only, R
     if (wants(QStringLiteral("toggle"))) {
         const auto reminder = list.pendingList().first();
         Samples app = bench.measure(
-            "toggle", runs, [](int) {}, [&](int) { list.toggleCompletion(reminder); });
+            "toggle", runs, [](int) {}, [&](int) { list.toggleCompletion(reminder->idText()); });
         bench.check(reminder->completed() == (runs % 2 == 1), QStringLiteral("toggle did not"));
         row(QStringLiteral("toggle completion"), app,
             raw.updateCompleted(raw.rowsOf(category, true).mid(0, 1), runs),
@@ -151,7 +153,7 @@ bool benchActions(const SeededStore& store, int runs, const QStringList& only, R
         const qsizetype before = total(context);
         Samples app = bench.measure(
             "delete", runs, [](int) {},
-            [&](int) { list.deleteReminder(list.pendingList().last()); });
+            [&](int) { list.deleteReminder(list.pendingList().last()->idText()); });
         bench.check(total(context) == before - runs, QStringLiteral("delete did not delete"));
         row(QStringLiteral("delete reminder"), app, raw.deleteOne(runs),
             QStringLiteral("1 DELETE"));
@@ -161,7 +163,7 @@ bool benchActions(const SeededStore& store, int runs, const QStringList& only, R
         const qsizetype group = list.pendingList().size();
         Samples app = bench.measure(
             "move", runs, [](int) {},
-            [&](int) { list.moveReminders(ReminderView::Section::pending, {int(group) - 1}, 0); });
+            [&](int) { list.moveReminders(ReminderView::Section::Pending, {int(group) - 1}, 0); });
         bench.check(list.pendingList().size() == group, QStringLiteral("move lost rows"));
         row(QStringLiteral("move reminder (%1 renumbered)").arg(group), app,
             raw.renumber(raw.rowsOf(category, true), runs), QStringLiteral("%1 UPDATE").arg(group));

@@ -1,31 +1,20 @@
 #include "ChartView.h"
 
 #include "Localization.h"
-#include "ReminderEdits.h"
-#include "SaveStep.h"
 #include "TextRules.h"
-#include "UIPasteboard.h"
-#include "UpdatePieChartData.h"
 
 #include <QVariantMap>
 
-namespace {
-namespace Action {
-const QString copy = QStringLiteral("copyToClipboard");
-const QString toggle = QStringLiteral("toggleCompletion");
-const QString remove = QStringLiteral("deleteReminder");
-} // namespace Action
-} // namespace
-
 ChartView::ChartView(Binding<PieChartSlices> pieChartData,
                      Binding<std::optional<ReminderCategory>> selectedCategory,
-                     Query<Reminder>* reminders, UIUserInterfaceIdiom device, QObject* parent)
+                     Query<Reminder>* reminders, UIUserInterfaceIdiom device,
+                     PlatformServices& services, QObject* parent)
     : QObject(parent)
     , device(device)
     , pieChartData_(pieChartData)
     , selectedCategory_(selectedCategory)
     , reminders_(reminders)
-    , modelContext_(reminders->modelContext())
+    , actions_(reminders, services, pieChartData, selectedCategory)
     , filterByCompletedStatus_(SettingsKeys::filterByCompletedStatus, [this] { refresh(); }) {
     connect(reminders_, &QueryBase::resultsChanged, this, [this] { refresh_.schedule(); });
     connect(selectedCategory_.notifier(), &BindingNotifier::changed, this, &ChartView::refresh);
@@ -35,8 +24,8 @@ ChartView::ChartView(Binding<PieChartSlices> pieChartData,
 
 ChartView::ScreenState ChartView::screenState() const {
     if (!selectedCategory_.value())
-        return ScreenState::noCategory;
-    return categoryReminders().isEmpty() ? ScreenState::noReminders : ScreenState::chart;
+        return ScreenState::NoCategory;
+    return categoryReminders().isEmpty() ? ScreenState::NoReminders : ScreenState::Chart;
 }
 
 void ChartView::setSearchText(const QString& text) {
@@ -53,18 +42,20 @@ void ChartView::setIsEditing(bool editing) {
     emit changed();
 }
 
-void ChartView::setMultiSelection(QSet<QUuid> selection) {
-    multiSelection_ = std::move(selection);
+void ChartView::setSelected(const QString& id, bool selected) {
+    const auto reminder = actions_.reminder(id);
+    if (!reminder || multiSelection_.contains(reminder->id()) == selected)
+        return;
+    if (selected)
+        multiSelection_.insert(reminder->id());
+    else
+        multiSelection_.remove(reminder->id());
     refresh();
 }
 
-void ChartView::toggleSelected(int offset) {
-    if (offset < 0 || offset >= rows_.rows().size())
-        return;
-    const QUuid id = rows_.rows()[offset].reminder->id();
-    if (!multiSelection_.remove(id))
-        multiSelection_.insert(id);
-    refresh();
+void ChartView::toggleSelected(const QString& id) {
+    if (const auto reminder = actions_.reminder(id))
+        setSelected(id, !multiSelection_.contains(reminder->id()));
 }
 
 QList<std::shared_ptr<Reminder>> ChartView::categoryReminders() const {
@@ -113,7 +104,7 @@ QString ChartView::centrePercentage() const {
 }
 
 bool ChartView::showsSeparators() const {
-    return device == UIUserInterfaceIdiom::phone && filterByCompletedStatus() == 1;
+    return device == UIUserInterfaceIdiom::Phone && filterByCompletedStatus() == 1;
 }
 
 QVariantMap ChartView::titles() const {
@@ -144,55 +135,31 @@ void ChartView::refresh() {
     emit changed();
 }
 
-QList<MenuEntry> ChartView::rowMenu(const Reminder& reminder) const {
-    QList<MenuEntry> menu{MenuEntry::localized(Action::copy, QStringLiteral("Copy to clipboard"),
-                                               QStringLiteral("doc.on.clipboard"))};
-    if (!reminder.completed())
-        menu.append(MenuEntry::localized(Action::toggle, QStringLiteral("Mark as completed"),
-                                         QStringLiteral("checkmark.circle")));
-    menu.append(MenuEntry::localized(Action::remove, QStringLiteral("Delete reminder"),
-                                     QStringLiteral("trash"), true));
-    return menu;
-}
-
-QVariantList ChartView::rowMenuFor(int offset) const {
-    if (offset < 0 || offset >= rows_.rows().size())
+MenuOffers ChartView::rowMenu(const QString& id) const {
+    const auto reminder = actions_.reminder(id);
+    if (!reminder)
         return {};
-    return toVariantList(rowMenu(*rows_.rows()[offset].reminder));
+    MenuOffers offers;
+    offers.add(MenuAction::CopyToClipboard, QStringLiteral("Copy to clipboard"),
+               QStringLiteral("doc.on.clipboard"));
+    if (!reminder->completed())
+        offers.add(MenuAction::MarkAsCompleted, QStringLiteral("Mark as completed"),
+                   QStringLiteral("checkmark.circle"));
+    offers.add(MenuAction::DeleteReminder, QStringLiteral("Delete reminder"),
+               QStringLiteral("trash"), true);
+    return offers;
 }
 
-void ChartView::perform(const QString& action, int offset) {
-    if (offset < 0 || offset >= rows_.rows().size())
-        return;
-    const auto reminder = rows_.rows()[offset].reminder;
-    if (action == Action::copy)
-        copyToClipboard(reminder);
-    else if (action == Action::toggle)
-        toggleCompletion(reminder);
-    else if (action == Action::remove)
-        deleteReminder(reminder);
-    refresh();
+void ChartView::toggleCompletion(const QString& id) {
+    actions_.toggleCompletion(id);
 }
 
-bool ChartView::save() {
-    if (!saveStep(*modelContext_))
-        return false;
-    updatePieChartData();
-    return true;
+void ChartView::copyToClipboard(const QString& id) {
+    actions_.copyToClipboard(id);
 }
 
-void ChartView::toggleCompletion(const std::shared_ptr<Reminder>& reminder) {
-    ReminderEdits::flipCompletion(*reminder);
-    save();
-}
-
-void ChartView::copyToClipboard(const std::shared_ptr<Reminder>& reminder) {
-    UIPasteboard::setString(reminder->text());
-}
-
-void ChartView::deleteReminder(const std::shared_ptr<Reminder>& reminder) {
-    ReminderEdits::removeAllWithId(*modelContext_, reminders_->results(), reminder->id());
-    save();
+void ChartView::deleteReminder(const QString& id) {
+    actions_.deleteReminder(id);
 }
 
 void ChartView::applyToSelection(
@@ -202,20 +169,19 @@ void ChartView::applyToSelection(
     for (const auto& row : rows)
         if (row.selected)
             action(row.reminder);
-    save();
+    actions_.save();
     // The selection is otherwise left as it is: ids of deleted reminders stay selected.
     refresh();
 }
 
 void ChartView::deleteSelection() {
-    applyToSelection(
-        [this](const std::shared_ptr<Reminder>& r) { ReminderEdits::remove(*modelContext_, r); });
+    applyToSelection([this](const std::shared_ptr<Reminder>& r) { actions_.remove(r); });
 }
 
 void ChartView::completeSelection() {
-    applyToSelection([](const std::shared_ptr<Reminder>& r) { ReminderEdits::complete(*r); });
+    applyToSelection([this](const std::shared_ptr<Reminder>& r) { actions_.complete(*r); });
 }
 
 void ChartView::updatePieChartData() {
-    ::updatePieChartData(selectedCategory_.value(), reminders_->results(), pieChartData_);
+    actions_.updatePieChartData();
 }

@@ -1,14 +1,16 @@
 #pragma once
 
+#include "MenuOffers.h"
 #include "PieChartData.h"
+#include "PlatformServices.h"
 #include "Reminder.h"
+#include "ReminderActions.h"
 #include "ReminderCategory.h"
 #include "ReminderListModel.h"
 #include "SettingsKeys.h"
 #include "UIDevice.h"
 #include "store/Query.h"
 #include "ui/CoalescedCall.h"
-#include "ui/MenuEntry.h"
 #include "ui/State.h"
 
 #include <QObject>
@@ -20,11 +22,14 @@
 
 // The overview of the selected category: the completion ring with the category's name and
 // percentage, the status switch, and the filtered list with its selection and bulk actions.
+// Operations name their reminder by its id text; an id text that names no reminder changes
+// nothing.
 class ChartView : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("ChartView is created by AppView and ReminderView")
-    Q_PROPERTY(int screenState READ screenStateValue NOTIFY changed)
+    Q_PROPERTY(UIDevice::UIUserInterfaceIdiom device READ idiom CONSTANT)
+    Q_PROPERTY(ScreenState screenState READ screenState NOTIFY changed)
     Q_PROPERTY(qint64 filterByCompletedStatus READ filterByCompletedStatus WRITE
                    setFilterByCompletedStatus NOTIFY changed)
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY changed)
@@ -41,16 +46,20 @@ class ChartView : public QObject {
     Q_PROPERTY(QVariantMap titles READ titles CONSTANT)
 
 public:
-    enum class ScreenState { noCategory, noReminders, chart };
+    enum class ScreenState { NoCategory, NoReminders, Chart };
+    Q_ENUM(ScreenState)
+    // The entries of a row's menu.
+    enum class MenuAction { CopyToClipboard, MarkAsCompleted, DeleteReminder };
+    Q_ENUM(MenuAction)
 
     ChartView(Binding<PieChartSlices> pieChartData,
               Binding<std::optional<ReminderCategory>> selectedCategory, Query<Reminder>* reminders,
-              UIUserInterfaceIdiom device, QObject* parent = nullptr);
+              UIUserInterfaceIdiom device, PlatformServices& services, QObject* parent = nullptr);
 
     const UIUserInterfaceIdiom device;
+    UIUserInterfaceIdiom idiom() const { return device; }
 
     ScreenState screenState() const;
-    int screenStateValue() const { return int(screenState()); }
     qint64 filterByCompletedStatus() const { return filterByCompletedStatus_.value(); }
     void setFilterByCompletedStatus(qint64 value) { filterByCompletedStatus_.setValue(value); }
     QString searchText() const { return searchText_; }
@@ -60,8 +69,9 @@ public:
     // Ids of selected reminders; one that stops being shown leaves it, ids of reminders that
     // no longer exist (a bulk delete's) stay.
     const QSet<QUuid>& multiSelection() const { return multiSelection_; }
-    void setMultiSelection(QSet<QUuid> selection);
-    Q_INVOKABLE void toggleSelected(int offset);
+    // Selects or deselects a reminder's row; an unknown id changes nothing.
+    Q_INVOKABLE void setSelected(const QString& id, bool selected);
+    Q_INVOKABLE void toggleSelected(const QString& id);
 
     // The selected category's reminders in query (text) order; the filters do not apply.
     QList<std::shared_ptr<Reminder>> categoryReminders() const;
@@ -80,15 +90,15 @@ public:
     bool showsSeparators() const;
     QVariantMap titles() const;
 
-    QList<MenuEntry> rowMenu(const Reminder& reminder) const;
-    Q_INVOKABLE QVariantList rowMenuFor(int offset) const;
-    Q_INVOKABLE void perform(const QString& action, int offset);
+    // What a reminder's row menu offers now; nothing for an unknown id.
+    Q_INVOKABLE MenuOffers rowMenu(const QString& id) const;
+
+    Q_INVOKABLE void toggleCompletion(const QString& id);
+    Q_INVOKABLE void copyToClipboard(const QString& id);
+    Q_INVOKABLE void deleteReminder(const QString& id);
+    // The toolbar's bulk actions on the selection; the selection itself is left as it is.
     Q_INVOKABLE void deleteSelection();
     Q_INVOKABLE void completeSelection();
-
-    void toggleCompletion(const std::shared_ptr<Reminder>& reminder);
-    void copyToClipboard(const std::shared_ptr<Reminder>& reminder);
-    void deleteReminder(const std::shared_ptr<Reminder>& reminder);
     // Runs action on every shown row whose reminder is selected, then saves once; hidden
     // reminders are never touched, whatever the selection holds.
     void applyToSelection(const std::function<void(const std::shared_ptr<Reminder>&)>& action);
@@ -100,12 +110,11 @@ signals:
 
 private:
     void refresh();
-    bool save();
 
     Binding<PieChartSlices> pieChartData_;
     Binding<std::optional<ReminderCategory>> selectedCategory_;
     Query<Reminder>* reminders_;
-    ModelContext* modelContext_;
+    ReminderActions actions_;
     AppStorage<qint64> filterByCompletedStatus_;
     QSet<QUuid> multiSelection_;
     QString searchText_;

@@ -1,10 +1,8 @@
 #include "UpdatePieChartData.h"
 
-#include "widgets/WidgetCenter.h"
-
 void updatePieChartData(const std::optional<ReminderCategory>& selectedCategory,
                         const QList<std::shared_ptr<Reminder>>& reminders,
-                        const Binding<PieChartSlices>& pieChartData) {
+                        const Binding<PieChartSlices>& pieChartData, PlatformServices& services) {
     if (!selectedCategory) {
         pieChartData.setValue({});
         return;
@@ -17,5 +15,5 @@ void updatePieChartData(const std::optional<ReminderCategory>& selectedCategory,
     // One write: observers never see the half-built list.
     pieChartData.setValue({{double(completed), ReminderStatus::completed},
                            {double(pending), ReminderStatus::pending}});
-    WidgetCenter::shared().reloadAllTimelines();
+    services.reloadAllTimelines();
 }

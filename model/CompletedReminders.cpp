@@ -1,21 +1,11 @@
 #include "CompletedReminders.h"
 
 #include "Reminder.h"
-#include "ReminderNotifications.h"
-#include "SaveStep.h"
 #include "SettingsKeys.h"
-#include "store/StoredRow.h"
-
-#include "widgets/WidgetCenter.h"
 
 #include <QHash>
-#include <QLoggingCategory>
-#include <QSet>
 
 namespace {
-// Where a pass is in its steps; off unless asked for (nudgebox.handover.debug=true).
-Q_LOGGING_CATEGORY(lcHandOver, "nudgebox.handover", QtInfoMsg)
-
 QStringList decoded(const QVariant& stored) {
     return SettingTraits<QStringList>::fromStored(stored).value_or(
         SettingsKeys::completedReminders.defaultValue);
@@ -51,42 +41,10 @@ bool CompletedReminders::removeHandled(UserDefaults& shared, const QStringList& 
     });
 }
 
-bool CompletedReminders::applyTo(const QList<std::shared_ptr<Reminder>>& reminders,
-                                 ModelContext& context, UserDefaults& shared) {
-    const QStringList handled = read(shared);
-    if (handled.isEmpty())
-        return true;
-    qCDebug(lcHandOver) << "applying" << handled.size() << "listed ids";
-    // An element matches a reminder whose id text it is exactly; only the canonical
-    // upper-case form can be one, so the others are left out before the ids are compared.
+QSet<QUuid> CompletedReminders::namedIds(const QStringList& elements) {
     QSet<QUuid> ids;
-    for (const QString& element : handled) {
-        const QUuid id = QUuid::fromString(element);
-        if (RowWriter::uuidText(id) == element)
-            ids.insert(id);
-    }
-    for (const auto& reminder : reminders) {
-        if (!ids.contains(reminder->id()))
-            continue;
-        ReminderNotifications::remove(reminder->idText());
-        reminder->setCompleted(true);
-    }
-    // The ids leave the list only once their completions are stored: killed or failing in
-    // between, the next pass finds them again.
-    if (!saveStep(context))
-        return false;
-    qCDebug(lcHandOver) << "completions stored; removing the applied ids from the list";
-    removeHandled(shared, handled);
-    return true;
-}
-
-void CompletedReminders::applyPass(const QList<std::shared_ptr<Reminder>>& reminders,
-                                   ModelContext& context, UserDefaults& shared,
-                                   bool categorySelected,
-                                   const std::function<void()>& updatePieChartData) {
-    if (!applyTo(reminders, context, shared))
-        return;
-    updatePieChartData();
-    if (!categorySelected)
-        WidgetCenter::shared().reloadAllTimelines();
+    for (const QString& element : elements)
+        if (const auto id = Reminder::idFromText(element))
+            ids.insert(*id);
+    return ids;
 }

@@ -76,6 +76,13 @@ QString Reminder::idText() const {
     return RowWriter::uuidText(id_);
 }
 
+std::optional<QUuid> Reminder::idFromText(const QString& idText) {
+    const QUuid id = QUuid::fromString(idText);
+    if (RowWriter::uuidText(id) != idText)
+        return std::nullopt;
+    return id;
+}
+
 void Reminder::readStored(const StoredRow& row) {
     setCategoryText(row.text(categoryAttribute).value_or(QString()));
     completed_ = row.boolean(completedAttribute).value_or(false);

@@ -45,6 +45,9 @@ public:
 
     // Canonical upper-case UUID: the notification identifier and the hand-over element.
     QString idText() const;
+    // The id an id text names; none unless the text is in that canonical form, so an id text
+    // matches exactly the reminders whose idText() it equals.
+    static std::optional<QUuid> idFromText(const QString& idText);
 
 protected:
     void readStored(const StoredRow& row) override;

@@ -10,12 +10,12 @@ UIUserInterfaceIdiom UIDevice::idiomFor(QSizeF logicalSize, QSizeF physicalSizeM
     constexpr double phoneDiagonalMm = 7 * 25.4;
     if (physicalSizeMm.width() > 0 && physicalSizeMm.height() > 0) {
         const double diagonal = std::hypot(physicalSizeMm.width(), physicalSizeMm.height());
-        return diagonal < phoneDiagonalMm ? UIUserInterfaceIdiom::phone : UIUserInterfaceIdiom::pad;
+        return diagonal < phoneDiagonalMm ? UIUserInterfaceIdiom::Phone : UIUserInterfaceIdiom::Pad;
     }
     if (logicalSize.isEmpty())
-        return UIUserInterfaceIdiom::pad;
-    return std::min(logicalSize.width(), logicalSize.height()) < 600 ? UIUserInterfaceIdiom::phone
-                                                                     : UIUserInterfaceIdiom::pad;
+        return UIUserInterfaceIdiom::Pad;
+    return std::min(logicalSize.width(), logicalSize.height()) < 600 ? UIUserInterfaceIdiom::Phone
+                                                                     : UIUserInterfaceIdiom::Pad;
 }
 
 UIUserInterfaceIdiom UIDevice::currentUserInterfaceIdiom() {
@@ -23,6 +23,6 @@ UIUserInterfaceIdiom UIDevice::currentUserInterfaceIdiom() {
                                 ? QGuiApplication::primaryScreen()
                                 : nullptr;
     if (!screen)
-        return UIUserInterfaceIdiom::pad;
+        return UIUserInterfaceIdiom::Pad;
     return idiomFor(screen->size(), screen->physicalSize());
 }

@@ -15,6 +15,8 @@ QVariant ReminderGroupsModel::data(const QModelIndex& index, int role) const {
         return entry.completed;
     case OffsetRole:
         return entry.offset;
+    case IdTextRole:
+        return entry.header ? QString() : entry.row.reminder->idText();
     case Qt::DisplayRole:
     case TextRole:
         return entry.row.text;
@@ -30,9 +32,9 @@ QVariant ReminderGroupsModel::data(const QModelIndex& index, int role) const {
 }
 
 QHash<int, QByteArray> ReminderGroupsModel::roleNames() const {
-    return {{HeaderRole, "header"},     {CompletedRole, "completed"}, {OffsetRole, "offset"},
-            {TextRole, "reminderText"}, {ShownRole, "shown"},         {TitleRole, "title"},
-            {ExpandedRole, "expanded"}};
+    return {{HeaderRole, "header"}, {CompletedRole, "completed"}, {OffsetRole, "offset"},
+            {IdTextRole, "idText"}, {TextRole, "reminderText"},   {ShownRole, "shown"},
+            {TitleRole, "title"},   {ExpandedRole, "expanded"}};
 }
 
 void ReminderGroupsModel::setGroups(const Group& pending, const Group& completed) {

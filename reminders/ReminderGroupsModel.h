@@ -3,11 +3,15 @@
 #include "ReminderListModel.h"
 #include "ui/DiffingListModel.h"
 
+#include <QtQml/qqmlregistration.h>
+
 // What the list screen draws below the add row, as one list so that only the rows on screen
 // are built: the Pending header and rows, then the Completed header and rows. A group's rows
 // are left out while it is collapsed; its header is there while the group has reminders.
 class ReminderGroupsModel : public DiffingListModel {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("made by ReminderView")
 public:
     struct Group {
         const ReminderListModel* rows;
@@ -26,6 +30,7 @@ public:
         HeaderRole = Qt::UserRole + 1,
         CompletedRole,
         OffsetRole,
+        IdTextRole,
         TextRole,
         ShownRole,
         TitleRole,

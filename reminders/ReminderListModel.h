@@ -4,6 +4,7 @@
 #include "ui/DiffingListModel.h"
 
 #include <QList>
+#include <QtQml/qqmlregistration.h>
 
 #include <memory>
 
@@ -11,6 +12,8 @@
 // selected. Hidden rows stay in the model so a row's index is its offset in the list.
 class ReminderListModel : public DiffingListModel {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("made by the screens")
 public:
     struct Row {
         Row() = default;

@@ -1,49 +1,24 @@
 #include "ReminderView.h"
 
 #include "ChartView.h"
-#include "CompletedReminders.h"
 #include "Console.h"
 #include "Localization.h"
 #include "NotificationIntervals.h"
-#include "ReminderEdits.h"
 #include "SaveStep.h"
 #include "TextRules.h"
-#include "UIApplication.h"
-#include "UIPasteboard.h"
-#include "UpdatePieChartData.h"
-#include "notifications/UNUserNotificationCenter.h"
-#include "widgets/WidgetCenter.h"
+#include "store/ModelContext.h"
 
-#include <QPointer>
 #include <QVariantMap>
 
 #include <algorithm>
 
 namespace {
-namespace Action {
-const QString schedule = QStringLiteral("schedule:");
-const QString changeCategory = QStringLiteral("changeCategory:");
-const QString copy = QStringLiteral("copyToClipboard");
-const QString toggle = QStringLiteral("toggleCompletion");
-const QString remove = QStringLiteral("deleteReminder");
-const QString toggleSection = QStringLiteral("toggleSection");
-const QString markAll = QStringLiteral("markAllAsCompleted");
-const QString removeAll = QStringLiteral("deleteAllReminders");
-const QString openContact = QStringLiteral("openContact");
-const QString openPrivacyPolicy = QStringLiteral("openPrivacyPolicy");
-} // namespace Action
-
-QString scheduleAction(qint64 seconds, bool repeats) {
-    return Action::schedule + QString::number(seconds) +
-           (repeats ? QStringLiteral(":1") : QStringLiteral(":0"));
-}
-
-QList<MenuEntry> intervalItems(const QList<NotificationInterval>& intervals, bool repeats) {
-    QList<MenuEntry> items;
-    for (const auto& interval : intervals)
-        items.append(MenuEntry::localized(scheduleAction(interval.seconds, repeats), interval.title,
-                                          QStringLiteral("bell.badge")));
-    return items;
+QList<CategoryListModel::Row> categoryChoiceRows() {
+    QList<CategoryListModel::Row> rows;
+    for (ReminderCategory c : TextRules::sortedByShownName(QList<ReminderCategory>(
+             ReminderCategory::allCases().begin(), ReminderCategory::allCases().end())))
+        rows.append({c.rawValue(), c.shownName(), c.iconName(), {}});
+    return rows;
 }
 } // namespace
 
@@ -57,7 +32,7 @@ std::optional<QUrl> ReminderView::localizedUrl(const QString& text) {
 ReminderView::ReminderView(Binding<PieChartSlices> pieChartData,
                            Binding<std::optional<ReminderCategory>> selectedCategory,
                            Query<Reminder>* reminders, ScenePhaseSource* scenePhase,
-                           UIUserInterfaceIdiom device, QObject* parent)
+                           UIUserInterfaceIdiom device, PlatformServices& services, QObject* parent)
     : QObject(parent)
     , device(device)
     , contact(localizedUrl(contactPageText()))
@@ -66,12 +41,23 @@ ReminderView::ReminderView(Binding<PieChartSlices> pieChartData,
     , selectedCategory_(selectedCategory)
     , previousSelection_(selectedCategory.value())
     , reminders_(reminders)
-    , modelContext_(reminders->modelContext())
+    , services_(services)
+    , actions_(reminders, services, pieChartData, selectedCategory)
     , completedReminders_(SettingsKeys::completedReminders)
     , isPendingExpanded_(SettingsKeys::isPendingExpanded,
-                         [this] { emit isPendingExpandedChanged(); })
+                         [this] {
+                             emit isPendingExpandedChanged();
+                             emit menusChanged();
+                         })
     , isCompletedExpanded_(SettingsKeys::isCompletedExpanded,
-                           [this] { emit isCompletedExpandedChanged(); }) {
+                           [this] {
+                               emit isCompletedExpandedChanged();
+                               emit menusChanged();
+                           })
+    , oneTimeIntervals_(QStringLiteral("One time only"), NotificationIntervals::oneTime(), false)
+    , repeatingIntervals_(QStringLiteral("At intervals"), NotificationIntervals::repeating(),
+                          true) {
+    categoryChoices_.setRows(categoryChoiceRows());
     connect(reminders_, &QueryBase::resultsChanged, this, [this] { refresh_.schedule(); });
     connect(selectedCategory_.notifier(), &BindingNotifier::changed, this,
             &ReminderView::selectionChanged);
@@ -95,7 +81,7 @@ void ReminderView::selectionChanged() {
     if (!before && now)
         onAppear();
     else if (before && now && before != now) {
-        WidgetCenter::shared().reloadAllTimelines();
+        services_.reloadAllTimelines();
         updatePieChartData();
     }
 }
@@ -130,10 +116,10 @@ void ReminderView::setShowPieChartSheet(bool shown) {
     showPieChartSheet_ = shown;
     if (shown) {
         sheetReminders_ = std::make_unique<Query<Reminder>>(
-            modelContext_,
+            &actions_.modelContext(),
             SortDescriptor<Reminder>::forward(&Reminder::text, Reminder::textAttribute));
-        sheetChartView_ =
-            new ChartView(pieChartData_, selectedCategory_, sheetReminders_.get(), device, this);
+        sheetChartView_ = new ChartView(pieChartData_, selectedCategory_, sheetReminders_.get(),
+                                        device, services_, this);
     } else if (sheetChartView_) {
         sheetChartView_->deleteLater();
     }
@@ -152,7 +138,7 @@ QList<std::shared_ptr<Reminder>> ReminderView::list(Section section) const {
     const auto& selected = selectedCategory_.value();
     if (!selected)
         return result;
-    const bool completed = section == Section::completed;
+    const bool completed = section == Section::Completed;
     for (const auto& reminder : reminders_->results())
         if (reminder->isFiledUnder(*selected) && reminder->completed() == completed)
             result.append(reminder);
@@ -160,11 +146,11 @@ QList<std::shared_ptr<Reminder>> ReminderView::list(Section section) const {
 }
 
 QList<std::shared_ptr<Reminder>> ReminderView::pendingList() const {
-    return list(Section::pending);
+    return list(Section::Pending);
 }
 
 QList<std::shared_ptr<Reminder>> ReminderView::completedList() const {
-    return list(Section::completed);
+    return list(Section::Completed);
 }
 
 void ReminderView::refreshLists() {
@@ -196,124 +182,59 @@ QVariantMap ReminderView::titles() const {
     return titles;
 }
 
-QList<MenuEntry> ReminderView::rowMenu(Section section) const {
-    QList<MenuEntry> categories;
-    for (ReminderCategory c : TextRules::sortedByShownName(QList<ReminderCategory>(
-             ReminderCategory::allCases().begin(), ReminderCategory::allCases().end())))
-        categories.append(
-            {Action::changeCategory + c.rawValue(), c.shownName(), c.iconName(), false, {}});
-    QList<MenuEntry> menu{
-        MenuEntry::localized(
-            {}, QStringLiteral("Create reminder"), QStringLiteral("bell.badge"), false,
-            {MenuEntry::localized({}, QStringLiteral("One time only"), {}, false,
-                                  intervalItems(NotificationIntervals::oneTime(), false)),
-             MenuEntry::localized({}, QStringLiteral("At intervals"), {}, false,
-                                  intervalItems(NotificationIntervals::repeating(), true))}),
-        MenuEntry::localized({}, QStringLiteral("Change category"), QStringLiteral("tag"), false,
-                             categories),
-        MenuEntry::localized(Action::copy, QStringLiteral("Copy to clipboard"),
-                             QStringLiteral("doc.on.clipboard"))};
-    if (section == Section::pending)
-        menu.append(MenuEntry::localized(Action::toggle, QStringLiteral("Mark as completed"),
-                                         QStringLiteral("checkmark.circle")));
-    menu.append(MenuEntry::localized(Action::remove, QStringLiteral("Delete reminder"),
-                                     QStringLiteral("trash"), true));
-    return menu;
-}
-
-QList<MenuEntry> ReminderView::headerMenu(Section section) const {
-    const bool expanded = section == Section::pending ? isPendingExpanded() : isCompletedExpanded();
-    QList<MenuEntry> menu{MenuEntry::localized(Action::toggleSection,
-                                               expanded ? QStringLiteral("Collapse this section")
-                                                        : QStringLiteral("Expand this section"))};
-    if (section == Section::pending)
-        menu.append(MenuEntry::localized(Action::markAll, QStringLiteral("Mark all as completed"),
-                                         QStringLiteral("checkmark.circle")));
-    menu.append(MenuEntry::localized(Action::removeAll, QStringLiteral("Delete all reminders"),
-                                     QStringLiteral("trash"), true));
-    return menu;
-}
-
-QList<MenuEntry> ReminderView::informationMenu() const {
-    QList<MenuEntry> menu;
-    if (contact)
-        menu.append(MenuEntry::localized(Action::openContact, QStringLiteral("Contact details"),
-                                         QStringLiteral("envelope")));
-    if (privacyPolicy)
-        menu.append(MenuEntry::localized(Action::openPrivacyPolicy,
-                                         QStringLiteral("Privacy policy"),
-                                         QStringLiteral("hand.raised")));
-    return menu;
-}
-
-QVariantList ReminderView::rowMenuFor(bool completed) const {
-    return toVariantList(rowMenu(completed ? Section::completed : Section::pending));
-}
-
-QVariantList ReminderView::headerMenuFor(bool completed) const {
-    return toVariantList(headerMenu(completed ? Section::completed : Section::pending));
-}
-
-QVariantList ReminderView::informationMenuEntries() const {
-    return toVariantList(informationMenu());
-}
-
-std::shared_ptr<Reminder> ReminderView::at(Section section, int offset) const {
-    const auto& rows = (section == Section::pending ? pendingRows_ : completedRows_).rows();
-    return offset >= 0 && offset < rows.size() ? rows[offset].reminder : nullptr;
-}
-
-void ReminderView::perform(const QString& action, bool completed, int offset) {
-    performAction(action, completed, offset);
-    // What is drawn follows at once, so the next gesture's offsets match what it sees.
-    refreshLists();
-}
-
-void ReminderView::performAction(const QString& action, bool completed, int offset) {
-    const Section section = completed ? Section::completed : Section::pending;
-    if (action == Action::openContact && contact) {
-        UIApplication::open(*contact);
-        return;
-    }
-    if (action == Action::openPrivacyPolicy && privacyPolicy) {
-        UIApplication::open(*privacyPolicy);
-        return;
-    }
-    if (offset < 0) {
-        if (action == Action::toggleSection)
-            section == Section::pending ? setIsPendingExpanded(!isPendingExpanded())
-                                        : setIsCompletedExpanded(!isCompletedExpanded());
-        else if (action == Action::markAll && section == Section::pending)
-            markAllAsCompleted();
-        else if (action == Action::removeAll)
-            deleteAllReminders(section);
-        return;
-    }
-    const auto reminder = at(section, offset);
+MenuOffers ReminderView::rowMenu(const QString& id) const {
+    const auto reminder = actions_.reminder(id);
     if (!reminder)
-        return;
-    if (action == Action::toggle)
-        toggleCompletion(reminder);
-    else if (action == Action::copy)
-        copyToClipboard(reminder);
-    else if (action == Action::remove)
-        deleteReminder(reminder);
-    else if (action.startsWith(Action::changeCategory)) {
-        if (const auto c =
-                ReminderCategory::fromRawValue(action.mid(Action::changeCategory.size())))
-            changeCategory(reminder, *c);
-    } else if (action.startsWith(Action::schedule)) {
-        const QStringList parts = action.mid(Action::schedule.size()).split(u':');
-        if (parts.size() == 2)
-            scheduleNotification(reminder, parts[0].toLongLong(), parts[1] == u"1");
-    }
+        return {};
+    MenuOffers offers;
+    offers.add(MenuAction::CreateReminder, QStringLiteral("Create reminder"),
+               QStringLiteral("bell.badge"));
+    offers.add(MenuAction::ChangeCategory, QStringLiteral("Change category"),
+               QStringLiteral("tag"));
+    offers.add(MenuAction::CopyToClipboard, QStringLiteral("Copy to clipboard"),
+               QStringLiteral("doc.on.clipboard"));
+    if (!reminder->completed())
+        offers.add(MenuAction::MarkAsCompleted, QStringLiteral("Mark as completed"),
+                   QStringLiteral("checkmark.circle"));
+    offers.add(MenuAction::DeleteReminder, QStringLiteral("Delete reminder"),
+               QStringLiteral("trash"), true);
+    return offers;
 }
 
-bool ReminderView::save() {
-    if (!saveStep(*modelContext_))
-        return false;
-    updatePieChartData();
-    return true;
+MenuOffers ReminderView::headerMenu(Section section) const {
+    const bool expanded = section == Section::Pending ? isPendingExpanded() : isCompletedExpanded();
+    MenuOffers offers;
+    offers.add(MenuAction::ToggleSection, expanded ? QStringLiteral("Collapse this section")
+                                                   : QStringLiteral("Expand this section"));
+    if (section == Section::Pending)
+        offers.add(MenuAction::MarkAllAsCompleted, QStringLiteral("Mark all as completed"),
+                   QStringLiteral("checkmark.circle"));
+    offers.add(MenuAction::DeleteAllReminders, QStringLiteral("Delete all reminders"),
+               QStringLiteral("trash"), true);
+    return offers;
+}
+
+MenuOffers ReminderView::informationMenu() const {
+    MenuOffers offers;
+    if (contact)
+        offers.add(MenuAction::ContactDetails, QStringLiteral("Contact details"),
+                   QStringLiteral("envelope"));
+    if (privacyPolicy)
+        offers.add(MenuAction::PrivacyPolicy, QStringLiteral("Privacy policy"),
+                   QStringLiteral("hand.raised"));
+    return offers;
+}
+
+std::optional<std::pair<ReminderView::Section, int>>
+ReminderView::placeOf(const QString& id) const {
+    const auto reminder = actions_.reminder(id);
+    if (!reminder)
+        return std::nullopt;
+    const Section section = reminder->completed() ? Section::Completed : Section::Pending;
+    const qsizetype offset = list(section).indexOf(reminder);
+    if (offset < 0)
+        return std::nullopt; // another category's: not on this screen
+    return std::pair{section, int(offset)};
 }
 
 void ReminderView::addReminder() {
@@ -323,10 +244,10 @@ void ReminderView::addReminder() {
     const QString raw = selectedCategory_.value()->rawValue();
     const qsizetype count = reminders_->results().size();
     const qint64 orderIndex = count >= 1 ? count - 1 : 0;
-    modelContext_->insert(
+    actions_.modelContext().insert(
         std::make_shared<Reminder>(raw, false, QUuid::createUuid(), orderIndex, textField_));
     setTextField(QString());
-    save();
+    actions_.save();
 }
 
 void ReminderView::pasteIntoTextField(const QStringList& texts) {
@@ -336,54 +257,69 @@ void ReminderView::pasteIntoTextField(const QStringList& texts) {
 }
 
 void ReminderView::pasteFromPasteboard() {
-    if (UIPasteboard::hasStrings())
-        pasteIntoTextField({UIPasteboard::string()});
+    const QString text = services_.pasteboardString();
+    if (!text.isEmpty())
+        pasteIntoTextField({text});
 }
 
-void ReminderView::toggleCompletion(const std::shared_ptr<Reminder>& reminder) {
-    ReminderEdits::flipCompletion(*reminder);
-    save();
+void ReminderView::toggleCompletion(const QString& id) {
+    actions_.toggleCompletion(id);
 }
 
 void ReminderView::markAllAsCompleted() {
     for (const auto& reminder : pendingList())
-        ReminderEdits::complete(*reminder);
-    save();
+        actions_.complete(*reminder);
+    actions_.save();
 }
 
-void ReminderView::changeCategory(const std::shared_ptr<Reminder>& reminder,
-                                  ReminderCategory category) {
+void ReminderView::changeCategory(const QString& id, const QString& rawValue) {
+    const auto reminder = actions_.reminder(id);
+    const auto category = ReminderCategory::fromRawValue(rawValue);
     // Left to autosave on purpose: no save, no refresh, notifications stay.
-    reminder->setCategory(category.rawValue());
+    if (reminder && category)
+        reminder->setCategory(category->rawValue());
 }
 
-void ReminderView::copyToClipboard(const std::shared_ptr<Reminder>& reminder) {
-    UIPasteboard::setString(reminder->text());
+void ReminderView::copyToClipboard(const QString& id) {
+    actions_.copyToClipboard(id);
 }
 
-void ReminderView::deleteReminder(const std::shared_ptr<Reminder>& reminder) {
-    ReminderEdits::removeAllWithId(*modelContext_, reminders_->results(), reminder->id());
-    save();
+void ReminderView::deleteReminder(const QString& id) {
+    actions_.deleteReminder(id);
 }
 
 void ReminderView::deleteAllReminders(Section section) {
     for (const auto& reminder : list(section))
-        ReminderEdits::remove(*modelContext_, reminder);
-    save();
+        actions_.remove(reminder);
+    actions_.save();
+}
+
+void ReminderView::toggleSection(Section section) {
+    if (section == Section::Pending)
+        isPendingExpanded_.setValue(!isPendingExpanded());
+    else
+        isCompletedExpanded_.setValue(!isCompletedExpanded());
+}
+
+void ReminderView::deleteBySwipe(const QString& id) {
+    if (const auto place = placeOf(id))
+        deleteRemindersAtOffsets(place->first, {place->second});
+}
+
+void ReminderView::moveReminder(const QString& id, int destination) {
+    if (const auto place = placeOf(id))
+        moveReminders(place->first, {place->second}, destination);
 }
 
 void ReminderView::deleteRemindersAtOffsets(Section section, QList<int> offsets) {
     if (!hasSelection())
         return;
-    // Offsets count in the unfiltered group as it was shown, whatever the search hides.
-    const auto rows = (section == Section::pending ? pendingRows_ : completedRows_).rows();
+    const auto group = list(section);
     std::sort(offsets.begin(), offsets.end());
-    for (int offset : offsets) {
-        if (offset < 0 || offset >= rows.size())
-            continue;
-        ReminderEdits::remove(*modelContext_, rows[offset].reminder);
-    }
-    save();
+    for (int offset : offsets)
+        if (offset >= 0 && offset < group.size())
+            actions_.remove(group[offset]);
+    actions_.save();
 }
 
 void ReminderView::moveReminders(Section section, QList<int> sources, int destination) {
@@ -412,26 +348,20 @@ void ReminderView::moveReminders(Section section, QList<int> sources, int destin
         rest.insert(insertAt + i, moved[i]);
     for (qsizetype i = 0; i < rest.size(); ++i)
         rest[i]->setOrderIndex(i);
-    saveStep(*modelContext_); // order does not change the slices
+    saveStep(actions_.modelContext()); // order does not change the slices
 }
 
-void ReminderView::deleteAt(bool completed, int offset) {
-    deleteRemindersAtOffsets(completed ? Section::completed : Section::pending, {offset});
-    refreshLists();
-}
-
-void ReminderView::move(bool completed, int source, int destination) {
-    moveReminders(completed ? Section::completed : Section::pending, {source}, destination);
-    refreshLists();
-}
-
-void ReminderView::scheduleNotification(const std::shared_ptr<Reminder>& reminder, qint64 seconds,
-                                        bool repeats) {
+void ReminderView::scheduleNotification(const QString& id, qint64 seconds, bool repeats) {
+    const auto reminder = actions_.reminder(id);
+    if (!reminder)
+        return;
     // The answer comes back on this (the UI) thread, so reading the record there is safe; it
     // is read then, not now, so a text edited meanwhile is the one sent.
-    UNUserNotificationCenter::current().requestAuthorization(
+    PlatformServices& services = services_;
+    services.requestAuthorization(
         badge | sound | alert, this,
-        [reminder, seconds, repeats](bool granted, std::optional<NotificationError> error) {
+        [reminder, seconds, repeats, &services](bool granted,
+                                                std::optional<NotificationError> error) {
             if (!granted) {
                 if (error)
                     Console::writeLine(error->localizedDescription);
@@ -446,9 +376,19 @@ void ReminderView::scheduleNotification(const std::shared_ptr<Reminder>& reminde
             content.sound = UNNotificationSound::defaultSound;
             const auto trigger = UNTimeIntervalNotificationTrigger::triggerWithTimeInterval(
                 double(seconds), repeats);
-            UNUserNotificationCenter::current().add(
+            services.addNotificationRequest(
                 UNNotificationRequest::requestWithIdentifier(reminder->idText(), content, trigger));
         });
+}
+
+void ReminderView::openContact() {
+    if (contact)
+        services_.openUrl(*contact);
+}
+
+void ReminderView::openPrivacyPolicy() {
+    if (privacyPolicy)
+        services_.openUrl(*privacyPolicy);
 }
 
 void ReminderView::onAppear() {
@@ -457,11 +397,9 @@ void ReminderView::onAppear() {
 }
 
 void ReminderView::applyCompletedReminders() {
-    CompletedReminders::applyPass(
-        reminders_->results(), *modelContext_, completedReminders_.defaults(),
-        selectedCategory_.value().has_value(), [this] { updatePieChartData(); });
+    actions_.applyCompletedReminders(completedReminders_.defaults());
 }
 
 void ReminderView::updatePieChartData() {
-    ::updatePieChartData(selectedCategory_.value(), reminders_->results(), pieChartData_);
+    actions_.updatePieChartData();
 }

@@ -1,8 +1,13 @@
 #pragma once
 
+#include "CategoryListModel.h"
 #include "ChartView.h"
+#include "MenuOffers.h"
+#include "NotificationIntervalsModel.h"
 #include "PieChartData.h"
+#include "PlatformServices.h"
 #include "Reminder.h"
+#include "ReminderActions.h"
 #include "ReminderCategory.h"
 #include "ReminderGroupsModel.h"
 #include "ReminderListModel.h"
@@ -10,7 +15,6 @@
 #include "UIDevice.h"
 #include "store/Query.h"
 #include "ui/CoalescedCall.h"
-#include "ui/MenuEntry.h"
 #include "ui/ScenePhase.h"
 #include "ui/State.h"
 
@@ -22,43 +26,67 @@
 #include <optional>
 
 // The reminder list of the selected category: the add row, the Pending and Completed groups,
-// every editing operation, the notification menus, the toolbar and the information links.
+// every editing operation, what the row, header and information menus offer, the toolbar and
+// the information links. Operations name their reminder by its id text; an id text that names
+// no reminder changes nothing.
 class ReminderView : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("ReminderView is created by AppView")
+    Q_PROPERTY(UIDevice::UIUserInterfaceIdiom device READ idiom CONSTANT)
     Q_PROPERTY(bool hasSelection READ hasSelection NOTIFY selectedCategoryChanged)
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
     Q_PROPERTY(QString textField READ textField WRITE setTextField NOTIFY textFieldChanged)
     Q_PROPERTY(bool isTextFieldFocused READ isTextFieldFocused WRITE setIsTextFieldFocused NOTIFY
                    isTextFieldFocusedChanged)
-    Q_PROPERTY(bool isPendingExpanded READ isPendingExpanded WRITE setIsPendingExpanded NOTIFY
-                   isPendingExpandedChanged)
-    Q_PROPERTY(bool isCompletedExpanded READ isCompletedExpanded WRITE setIsCompletedExpanded NOTIFY
-                   isCompletedExpandedChanged)
+    Q_PROPERTY(bool isPendingExpanded READ isPendingExpanded NOTIFY isPendingExpandedChanged)
+    Q_PROPERTY(bool isCompletedExpanded READ isCompletedExpanded NOTIFY isCompletedExpandedChanged)
     Q_PROPERTY(bool showPieChartSheet READ showPieChartSheet WRITE setShowPieChartSheet NOTIFY
                    showPieChartSheetChanged)
     Q_PROPERTY(ChartView* sheetChartView READ sheetChartView NOTIFY showPieChartSheetChanged)
     Q_PROPERTY(bool isEditing READ isEditing WRITE setIsEditing NOTIFY isEditingChanged)
-    Q_PROPERTY(ReminderListModel* pendingRows READ pendingRows CONSTANT)
-    Q_PROPERTY(ReminderListModel* completedRows READ completedRows CONSTANT)
     Q_PROPERTY(ReminderGroupsModel* groups READ groups CONSTANT)
+    Q_PROPERTY(int pendingCount READ pendingCount NOTIFY listsChanged)
+    Q_PROPERTY(int completedCount READ completedCount NOTIFY listsChanged)
     Q_PROPERTY(bool showsPendingGroup READ showsPendingGroup NOTIFY listsChanged)
     Q_PROPERTY(bool showsCompletedGroup READ showsCompletedGroup NOTIFY listsChanged)
     Q_PROPERTY(bool showsEditButton READ showsEditButton NOTIFY listsChanged)
     Q_PROPERTY(bool showsChartButton READ showsChartButton CONSTANT)
     Q_PROPERTY(bool pasteShowsTitle READ pasteShowsTitle CONSTANT)
     Q_PROPERTY(QVariantMap titles READ titles CONSTANT)
+    Q_PROPERTY(MenuOffers pendingHeaderMenu READ pendingHeaderMenu NOTIFY menusChanged)
+    Q_PROPERTY(MenuOffers completedHeaderMenu READ completedHeaderMenu NOTIFY menusChanged)
+    Q_PROPERTY(MenuOffers informationMenu READ informationMenu CONSTANT)
+    Q_PROPERTY(NotificationIntervalsModel* oneTimeIntervals READ oneTimeIntervals CONSTANT)
+    Q_PROPERTY(NotificationIntervalsModel* repeatingIntervals READ repeatingIntervals CONSTANT)
+    Q_PROPERTY(CategoryListModel* categoryChoices READ categoryChoices CONSTANT)
 
 public:
-    enum class Section { pending, completed };
+    enum class Section { Pending, Completed };
+    Q_ENUM(Section)
+    // The entries of the row, header and information menus.
+    enum class MenuAction {
+        CreateReminder,
+        ChangeCategory,
+        CopyToClipboard,
+        MarkAsCompleted,
+        DeleteReminder,
+        ToggleSection,
+        MarkAllAsCompleted,
+        DeleteAllReminders,
+        ContactDetails,
+        PrivacyPolicy
+    };
+    Q_ENUM(MenuAction)
 
     ReminderView(Binding<PieChartSlices> pieChartData,
                  Binding<std::optional<ReminderCategory>> selectedCategory,
                  Query<Reminder>* reminders, ScenePhaseSource* scenePhase,
-                 UIUserInterfaceIdiom device, QObject* parent = nullptr);
+                 UIUserInterfaceIdiom device, PlatformServices& services,
+                 QObject* parent = nullptr);
 
     const UIUserInterfaceIdiom device;
+    UIUserInterfaceIdiom idiom() const { return device; }
     const std::optional<QUrl> contact;
     const std::optional<QUrl> privacyPolicy;
     static QString contactPageText() { return QStringLiteral("https://nudgebox.org/contact"); }
@@ -76,9 +104,7 @@ public:
     bool isTextFieldFocused() const { return isTextFieldFocused_; }
     void setIsTextFieldFocused(bool focused);
     bool isPendingExpanded() const { return isPendingExpanded_.value(); }
-    void setIsPendingExpanded(bool expanded) { isPendingExpanded_.setValue(expanded); }
     bool isCompletedExpanded() const { return isCompletedExpanded_.value(); }
-    void setIsCompletedExpanded(bool expanded) { isCompletedExpanded_.setValue(expanded); }
     bool showPieChartSheet() const { return showPieChartSheet_; }
     // The overview shown in the sheet: made anew each time the sheet opens.
     ChartView* sheetChartView() const { return sheetChartView_; }
@@ -90,41 +116,55 @@ public:
     QList<std::shared_ptr<Reminder>> pendingList() const;
     QList<std::shared_ptr<Reminder>> completedList() const;
     QList<std::shared_ptr<Reminder>> list(Section section) const;
+    // The rows as drawn, each with whether the search shows it.
     ReminderListModel* pendingRows() { return &pendingRows_; }
     ReminderListModel* completedRows() { return &completedRows_; }
+    int pendingCount() const { return int(pendingRows_.rows().size()); }
+    int completedCount() const { return int(completedRows_.rows().size()); }
     // Both groups with their headers, as drawn.
     ReminderGroupsModel* groups() { return &groups_; }
     bool showsPendingGroup() const { return !pendingRows_.rows().isEmpty(); }
     bool showsCompletedGroup() const { return !completedRows_.rows().isEmpty(); }
     bool showsEditButton() const { return showsPendingGroup() || showsCompletedGroup(); }
-    bool showsChartButton() const { return device == UIUserInterfaceIdiom::phone; }
-    bool pasteShowsTitle() const { return device != UIUserInterfaceIdiom::phone; }
+    bool showsChartButton() const { return device == UIUserInterfaceIdiom::Phone; }
+    bool pasteShowsTitle() const { return device != UIUserInterfaceIdiom::Phone; }
     QVariantMap titles() const;
 
-    QList<MenuEntry> rowMenu(Section section) const;
-    QList<MenuEntry> headerMenu(Section section) const;
-    QList<MenuEntry> informationMenu() const;
-    Q_INVOKABLE QVariantList rowMenuFor(bool completed) const;
-    Q_INVOKABLE QVariantList headerMenuFor(bool completed) const;
-    Q_INVOKABLE QVariantList informationMenuEntries() const;
-    // A menu entry's action on the row at offset of a group (-1 for the group header).
-    Q_INVOKABLE void perform(const QString& action, bool completed, int offset);
+    // What the menus offer now: a reminder's row (nothing for an unknown id), a group's header
+    // and the information menu. The row menu's submenus list these models.
+    Q_INVOKABLE MenuOffers rowMenu(const QString& id) const;
+    Q_INVOKABLE MenuOffers headerMenu(ReminderView::Section section) const;
+    MenuOffers pendingHeaderMenu() const { return headerMenu(Section::Pending); }
+    MenuOffers completedHeaderMenu() const { return headerMenu(Section::Completed); }
+    MenuOffers informationMenu() const;
+    NotificationIntervalsModel* oneTimeIntervals() { return &oneTimeIntervals_; }
+    NotificationIntervalsModel* repeatingIntervals() { return &repeatingIntervals_; }
+    // All thirty categories sorted by shown name, for "Change category".
+    CategoryListModel* categoryChoices() { return &categoryChoices_; }
 
     Q_INVOKABLE void addReminder();
     Q_INVOKABLE void pasteIntoTextField(const QStringList& texts);
     Q_INVOKABLE void pasteFromPasteboard();
-    void toggleCompletion(const std::shared_ptr<Reminder>& reminder);
-    void markAllAsCompleted();
-    void changeCategory(const std::shared_ptr<Reminder>& reminder, ReminderCategory category);
-    void copyToClipboard(const std::shared_ptr<Reminder>& reminder);
-    void deleteReminder(const std::shared_ptr<Reminder>& reminder);
-    void deleteAllReminders(Section section);
+    Q_INVOKABLE void toggleCompletion(const QString& id);
+    Q_INVOKABLE void markAllAsCompleted();
+    // A raw value that is no category changes nothing.
+    Q_INVOKABLE void changeCategory(const QString& id, const QString& rawValue);
+    Q_INVOKABLE void copyToClipboard(const QString& id);
+    Q_INVOKABLE void deleteReminder(const QString& id);
+    Q_INVOKABLE void deleteAllReminders(ReminderView::Section section);
+    Q_INVOKABLE void toggleSection(ReminderView::Section section);
+    // A swipe on the reminder's row: deleteRemindersAtOffsets with its offset in its group as
+    // the group stands now.
+    Q_INVOKABLE void deleteBySwipe(const QString& id);
+    // A drag of the reminder's row to destination, a position in its own group counted
+    // before the move: moveReminders with its offset as the group stands now.
+    Q_INVOKABLE void moveReminder(const QString& id, int destination);
+    Q_INVOKABLE void scheduleNotification(const QString& id, qint64 seconds, bool repeats);
+    Q_INVOKABLE void openContact();
+    Q_INVOKABLE void openPrivacyPolicy();
+    // Offsets count in the section's unfiltered list, whatever the search hides.
     void deleteRemindersAtOffsets(Section section, QList<int> offsets);
     void moveReminders(Section section, QList<int> sources, int destination);
-    void scheduleNotification(const std::shared_ptr<Reminder>& reminder, qint64 seconds,
-                              bool repeats);
-    Q_INVOKABLE void deleteAt(bool completed, int offset);
-    Q_INVOKABLE void move(bool completed, int source, int destination);
 
     Q_INVOKABLE void onAppear();
     void applyCompletedReminders();
@@ -140,20 +180,21 @@ signals:
     void showPieChartSheetChanged();
     void isEditingChanged();
     void listsChanged();
+    void menusChanged();
 
 private:
-    void performAction(const QString& action, bool completed, int offset);
     void selectionChanged();
     void refreshLists();
     void refreshGroups();
-    std::shared_ptr<Reminder> at(Section section, int offset) const;
-    bool save();
+    // The reminder's group and its offset there, if it is in one.
+    std::optional<std::pair<Section, int>> placeOf(const QString& id) const;
 
     Binding<PieChartSlices> pieChartData_;
     Binding<std::optional<ReminderCategory>> selectedCategory_;
     std::optional<ReminderCategory> previousSelection_;
     Query<Reminder>* reminders_;
-    ModelContext* modelContext_;
+    PlatformServices& services_;
+    ReminderActions actions_;
     AppStorage<QStringList> completedReminders_;
     AppStorage<bool> isPendingExpanded_;
     AppStorage<bool> isCompletedExpanded_;
@@ -167,5 +208,8 @@ private:
     ReminderListModel pendingRows_;
     ReminderListModel completedRows_;
     ReminderGroupsModel groups_;
+    NotificationIntervalsModel oneTimeIntervals_;
+    NotificationIntervalsModel repeatingIntervals_;
+    CategoryListModel categoryChoices_;
     CoalescedCall refresh_{this, [this] { refreshLists(); }};
 };

@@ -1,13 +1,15 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
 import Nudgebox.Platform
 import Nudgebox.Screens as Screens
 
-// Draws the reminder list; what it shows, offers and does is the view's.
+// Draws the reminder list; what it shows, offers and does is the view's. Rows and menus name
+// their reminder by its id, and each menu keeps the reminder or group it was opened for.
 Pane {
     id: root
-    required property var view
+    required property Screens.ReminderView view
     padding: 0
 
     Label {
@@ -18,45 +20,170 @@ Pane {
         font.pixelSize: 17
     }
 
-    ActionMenu {
-        id: contextMenu
-        objectName: "reminderMenu"
-        property bool completed
-        property int offset: -1
-        onChosen: action => root.view.perform(action, completed, offset)
+    Menu {
+        id: rowMenu
+        objectName: "reminderRowMenu"
+        property string reminderId
+        property Screens.menuOffers offers
+
+        function openFor(reminderId: string) {
+            rowMenu.reminderId = reminderId
+            rowMenu.offers = root.view.rowMenu(reminderId)
+            rowMenu.popup()
+        }
+
+        component IntervalItem: MenuItem {
+            required property string title
+            required property string iconName
+            required property real seconds
+        }
+
+        Menu {
+            id: createMenu
+            readonly property Screens.menuOffer offer:
+                rowMenu.offers.entry(Screens.ReminderView.CreateReminder)
+            title: (Screens.Symbols.glyph(createMenu.offer.icon) + " " + createMenu.offer.title).trim()
+
+            Menu {
+                id: oneTimeMenu
+                title: root.view.oneTimeIntervals.title
+                Instantiator {
+                    model: root.view.oneTimeIntervals
+                    delegate: IntervalItem {
+                        id: oneTimeItem
+                        text: (Screens.Symbols.glyph(oneTimeItem.iconName) + " " + oneTimeItem.title).trim()
+                        onTriggered: root.view.scheduleNotification(rowMenu.reminderId, oneTimeItem.seconds, false)
+                    }
+                    onObjectAdded: (index, object) => oneTimeMenu.insertItem(index, object as MenuItem)
+                    onObjectRemoved: (index, object) => oneTimeMenu.takeItem(index)
+                }
+            }
+            Menu {
+                id: repeatingMenu
+                title: root.view.repeatingIntervals.title
+                Instantiator {
+                    model: root.view.repeatingIntervals
+                    delegate: IntervalItem {
+                        id: repeatingItem
+                        text: (Screens.Symbols.glyph(repeatingItem.iconName) + " " + repeatingItem.title).trim()
+                        onTriggered: root.view.scheduleNotification(rowMenu.reminderId, repeatingItem.seconds, true)
+                    }
+                    onObjectAdded: (index, object) => repeatingMenu.insertItem(index, object as MenuItem)
+                    onObjectRemoved: (index, object) => repeatingMenu.takeItem(index)
+                }
+            }
+        }
+
+        Menu {
+            id: categoryMenu
+            readonly property Screens.menuOffer offer:
+                rowMenu.offers.entry(Screens.ReminderView.ChangeCategory)
+            title: (Screens.Symbols.glyph(categoryMenu.offer.icon) + " " + categoryMenu.offer.title).trim()
+            Instantiator {
+                model: root.view.categoryChoices
+                delegate: MenuItem {
+                    id: categoryItem
+                    required property string rawValue
+                    required property string shownName
+                    required property string iconName
+                    text: (Screens.Symbols.glyph(categoryItem.iconName) + " " + categoryItem.shownName).trim()
+                    onTriggered: root.view.changeCategory(rowMenu.reminderId, categoryItem.rawValue)
+                }
+                onObjectAdded: (index, object) => categoryMenu.insertItem(index, object as MenuItem)
+                onObjectRemoved: (index, object) => categoryMenu.takeItem(index)
+            }
+        }
+
+        OfferedMenuItem {
+            offers: rowMenu.offers
+            menuAction: Screens.ReminderView.CopyToClipboard
+            onTriggered: root.view.copyToClipboard(rowMenu.reminderId)
+        }
+        OfferedMenuItem {
+            offers: rowMenu.offers
+            menuAction: Screens.ReminderView.MarkAsCompleted
+            onTriggered: root.view.toggleCompletion(rowMenu.reminderId)
+        }
+        OfferedMenuItem {
+            offers: rowMenu.offers
+            menuAction: Screens.ReminderView.DeleteReminder
+            onTriggered: root.view.deleteReminder(rowMenu.reminderId)
+        }
     }
-    function openMenu(entries, completed, offset) {
-        contextMenu.completed = completed
-        contextMenu.offset = offset
-        contextMenu.entries = entries
-        contextMenu.popup()
+
+    Menu {
+        id: headerMenu
+        objectName: "reminderHeaderMenu"
+        property int section: Screens.ReminderView.Pending
+        property Screens.menuOffers offers
+
+        function openFor(section: int) {
+            headerMenu.section = section
+            headerMenu.offers = section === Screens.ReminderView.Completed
+                    ? root.view.completedHeaderMenu : root.view.pendingHeaderMenu
+            headerMenu.popup()
+        }
+
+        OfferedMenuItem {
+            offers: headerMenu.offers
+            menuAction: Screens.ReminderView.ToggleSection
+            onTriggered: root.view.toggleSection(headerMenu.section)
+        }
+        OfferedMenuItem {
+            offers: headerMenu.offers
+            menuAction: Screens.ReminderView.MarkAllAsCompleted
+            onTriggered: root.view.markAllAsCompleted()
+        }
+        OfferedMenuItem {
+            offers: headerMenu.offers
+            menuAction: Screens.ReminderView.DeleteAllReminders
+            onTriggered: root.view.deleteAllReminders(headerMenu.section)
+        }
+    }
+
+    Menu {
+        id: informationMenu
+        objectName: "informationMenu"
+        property Screens.menuOffers offers: root.view.informationMenu
+
+        OfferedMenuItem {
+            offers: informationMenu.offers
+            menuAction: Screens.ReminderView.ContactDetails
+            onTriggered: root.view.openContact()
+        }
+        OfferedMenuItem {
+            offers: informationMenu.offers
+            menuAction: Screens.ReminderView.PrivacyPolicy
+            onTriggered: root.view.openPrivacyPolicy()
+        }
     }
 
     component GroupHeader: ItemDelegate {
         id: header
-        property bool completed
-        property bool expanded
-        property string title
-        objectName: completed ? "completedHeader" : "pendingHeader"
+        required property int section
+        required property bool expanded
+        required property string title
+        objectName: header.section === Screens.ReminderView.Completed ? "completedHeader" : "pendingHeader"
         contentItem: RowLayout {
             Label { text: header.title; font.bold: true; font.pixelSize: 20; Layout.fillWidth: true }
             Label { text: header.expanded ? "⌄" : "›"; font.pixelSize: 18; color: "darkcyan" }
         }
-        onClicked: root.view.perform("toggleSection", completed, -1)
-        onPressAndHold: root.openMenu(root.view.headerMenuFor(completed), completed, -1)
+        onClicked: root.view.toggleSection(header.section)
+        onPressAndHold: headerMenu.openFor(header.section)
         TapHandler {
             acceptedButtons: Qt.RightButton
-            onTapped: root.openMenu(root.view.headerMenuFor(header.completed), header.completed, -1)
+            onTapped: headerMenu.openFor(header.section)
         }
     }
 
     component ReminderRow: SwipeDelegate {
         id: row
-        property string reminderText
-        property int offset
-        property bool completed
-        property int count: completed ? root.view.completedRows.rowCount() : root.view.pendingRows.rowCount()
-        objectName: (completed ? "completed:" : "pending:") + reminderText
+        required property string idText
+        required property string reminderText
+        required property int offset
+        required property bool completed
+        readonly property int count: row.completed ? root.view.completedCount : root.view.pendingCount
+        objectName: (row.completed ? "completed:" : "pending:") + row.reminderText
         contentItem: RowLayout {
             SymbolIcon { visible: row.completed; name: "checkmark.circle.fill" }
             // A reminder is the user's own text: never read as markup, and drawn in an
@@ -66,23 +193,23 @@ Pane {
             RowLayout {
                 visible: root.view.isEditing
                 ToolButton { text: "▲"; enabled: row.offset > 0
-                             onClicked: root.view.move(row.completed, row.offset, row.offset - 1) }
+                             onClicked: root.view.moveReminder(row.idText, row.offset - 1) }
                 ToolButton { text: "▼"; enabled: row.offset < row.count - 1
-                             onClicked: root.view.move(row.completed, row.offset, row.offset + 2) }
-                ToolButton { text: "⛔"; onClicked: root.view.deleteAt(row.completed, row.offset) }
+                             onClicked: root.view.moveReminder(row.idText, row.offset + 2) }
+                ToolButton { text: "⛔"; onClicked: root.view.deleteBySwipe(row.idText) }
             }
         }
         swipe.right: Rectangle {
-            width: parent.height * 1.6; height: parent.height; anchors.right: parent.right
+            width: row.height * 1.6; height: row.height; anchors.right: parent.right
             color: "red"
             Label { anchors.centerIn: parent; text: "🗑️"; color: "white" }
-            TapHandler { onTapped: root.view.deleteAt(row.completed, row.offset) }
+            TapHandler { onTapped: root.view.deleteBySwipe(row.idText) }
         }
-        onClicked: root.view.perform("toggleCompletion", completed, offset)
-        onPressAndHold: root.openMenu(root.view.rowMenuFor(completed), completed, offset)
+        onClicked: root.view.toggleCompletion(row.idText)
+        onPressAndHold: rowMenu.openFor(row.idText)
         TapHandler {
             acceptedButtons: Qt.RightButton
-            onTapped: root.openMenu(root.view.rowMenuFor(row.completed), row.completed, row.offset)
+            onTapped: rowMenu.openFor(row.idText)
         }
     }
 
@@ -115,10 +242,9 @@ Pane {
                 onClicked: root.view.showPieChartSheet = true
             }
             ToolButton {
-                id: infoButton
                 objectName: "infoButton"
                 text: Screens.Symbols.glyph("info.circle")
-                onClicked: root.openMenu(root.view.informationMenuEntries(), false, -1)
+                onClicked: informationMenu.popup()
             }
         }
 
@@ -156,7 +282,7 @@ Pane {
                         onAccepted: root.view.addReminder()
                         onActiveFocusChanged: root.view.isTextFieldFocused = activeFocus
                         background: Rectangle { radius: 5; border.color: "cyan"; border.width: 1
-                                                color: palette.base }
+                                                color: addField.palette.base }
                     }
                     Button {
                         objectName: "pasteButton"
@@ -173,21 +299,31 @@ Pane {
                 required property bool header
                 required property bool completed
                 required property int offset
+                required property string idText
                 required property string reminderText
                 required property bool shown
                 required property string title
                 required property bool expanded
                 width: ListView.view.width
-                height: shown ? implicitHeight : 0
-                visible: shown
-                sourceComponent: header ? headerComponent : rowComponent
+                height: entry.shown ? entry.implicitHeight : 0
+                visible: entry.shown
+                sourceComponent: entry.header ? headerComponent : rowComponent
                 Component {
                     id: headerComponent
-                    GroupHeader { completed: entry.completed; expanded: entry.expanded; title: entry.title }
+                    GroupHeader {
+                        section: entry.completed ? Screens.ReminderView.Completed : Screens.ReminderView.Pending
+                        expanded: entry.expanded
+                        title: entry.title
+                    }
                 }
                 Component {
                     id: rowComponent
-                    ReminderRow { completed: entry.completed; offset: entry.offset; reminderText: entry.reminderText }
+                    ReminderRow {
+                        idText: entry.idText
+                        completed: entry.completed
+                        offset: entry.offset
+                        reminderText: entry.reminderText
+                    }
                 }
             }
         }

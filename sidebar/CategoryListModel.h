@@ -2,10 +2,14 @@
 
 #include <QAbstractListModel>
 #include <QList>
+#include <QtQml/qqmlregistration.h>
 
-// Rows of one sidebar section, as the sidebar computed them.
+// Rows of categories: one sidebar section as the sidebar computed it, or the choices of
+// "Change category".
 class CategoryListModel : public QAbstractListModel {
     Q_OBJECT
+    QML_ELEMENT
+    QML_UNCREATABLE("made by the screens")
 public:
     struct Row {
         QString rawValue;

@@ -1,56 +1,35 @@
 #include "MainView.h"
 
-#include "CompletedReminders.h"
 #include "Localization.h"
-#include "ReminderEdits.h"
-#include "SaveStep.h"
 #include "TextRules.h"
-#include "UpdatePieChartData.h"
-#include "widgets/WidgetCenter.h"
 
-#include <QHash>
 #include <QSet>
 
+#include <algorithm>
 #include <array>
-
-namespace {
-namespace Action {
-const QString addFavorite = QStringLiteral("addFavorite");
-const QString removeFavorite = QStringLiteral("removeFavorite");
-const QString removeAllFavorites = QStringLiteral("removeAllFavorites");
-const QString setDefault = QStringLiteral("setDefault");
-const QString toggleSection = QStringLiteral("toggleSection");
-const QString markAllAsCompleted = QStringLiteral("markAllAsCompleted");
-const QString deleteAllReminders = QStringLiteral("deleteAllReminders");
-} // namespace Action
-
-MenuEntry entry(const QString& action, const char* title, const char* icon,
-                bool destructive = false) {
-    return {action,
-            NSLocalizedString(QString::fromUtf8(title)),
-            QString::fromUtf8(icon),
-            destructive,
-            {}};
-}
-} // namespace
 
 MainView::MainView(Binding<PieChartSlices> pieChartData,
                    Binding<std::optional<ReminderCategory>> selectedCategory,
                    Query<Favorite>* favorites, Query<Reminder>* reminders,
-                   ScenePhaseSource* scenePhase, UIUserInterfaceIdiom device, QObject* parent)
+                   ScenePhaseSource* scenePhase, UIUserInterfaceIdiom device,
+                   PlatformServices& services, QObject* parent)
     : QObject(parent)
     , device(device)
-    , pieChartData_(pieChartData)
     , selectedCategory_(selectedCategory)
     , favorites_(favorites)
     , reminders_(reminders)
-    , modelContext_(reminders->modelContext())
+    , actions_(reminders, services, pieChartData, selectedCategory)
     , completedReminders_(SettingsKeys::completedReminders)
-    , defaultCategory_(SettingsKeys::defaultCategory)
+    , defaultCategory_(SettingsKeys::defaultCategory, [this] { emit menusChanged(); })
     , isFavoritesExpanded_(SettingsKeys::isFavoritesExpanded,
-                           [this] { emit isFavoritesExpandedChanged(); })
-    , isOthersExpanded_(SettingsKeys::isOthersExpanded,
-                        [this] { emit isOthersExpandedChanged(); }) {
+                           [this] {
+                               emit isFavoritesExpandedChanged();
+                               emit menusChanged();
+                           })
+    , isOthersExpanded_(SettingsKeys::isOthersExpanded, [this] {
+        emit isOthersExpandedChanged();
+        emit menusChanged();
+    }) {
     connect(favorites_, &QueryBase::resultsChanged, this, [this] { refresh_.schedule(); });
     connect(reminders_, &QueryBase::resultsChanged, this, [this] { refresh_.schedule(); });
     connect(selectedCategory_.notifier(), &BindingNotifier::changed, this,
@@ -122,6 +101,7 @@ void MainView::refreshRows() {
     favoriteRows_.setRows(rowsFor(favoriteCategories()));
     otherRows_.setRows(rowsFor(otherCategories()));
     emit rowsChanged();
+    emit menusChanged();
 }
 
 QList<std::shared_ptr<Reminder>> MainView::remindersIn(const Scope& scope) const {
@@ -147,8 +127,8 @@ QList<std::shared_ptr<Reminder>> MainView::remindersIn(const Scope& scope) const
     return result;
 }
 
-MainView::Scope MainView::sectionScope(Section section) const {
-    return {section == Section::favorites ? Scope::Kind::favoriteCategories
+MainView::Scope MainView::sectionScope(Section section) {
+    return {section == Section::Favorites ? Scope::Kind::favoriteCategories
                                           : Scope::Kind::otherCategories,
             std::nullopt};
 }
@@ -156,10 +136,6 @@ MainView::Scope MainView::sectionScope(Section section) const {
 QString MainView::selectedCategoryRawValue() const {
     const auto& selected = selectedCategory_.value();
     return selected ? selected->rawValue() : QString();
-}
-
-void MainView::selectCategory(const QString& rawValue) {
-    selectedCategory_.setValue(ReminderCategory::fromRawValue(rawValue));
 }
 
 QString MainView::favoritesTitle() const {
@@ -170,128 +146,126 @@ QString MainView::othersTitle() const {
     return NSLocalizedString(QStringLiteral("Others"));
 }
 
-QList<MenuEntry> MainView::rowMenu(ReminderCategory category, Section section) const {
-    QList<MenuEntry> menu;
-    if (section == Section::favorites)
-        menu.append(entry(Action::removeFavorite, "Remove favorite", "star.fill"));
-    else
-        menu.append(entry(Action::addFavorite, "Add favorite", "star"));
-    if (device == UIUserInterfaceIdiom::pad && defaultCategory() != category)
-        menu.append(entry(Action::setDefault, "Set as default", "house"));
-    const auto scoped = remindersIn({Scope::Kind::category, category});
+MenuOffers MainView::bulkOffers(MenuOffers offers, const QList<std::shared_ptr<Reminder>>& scoped) {
     if (std::any_of(scoped.begin(), scoped.end(), [](const auto& r) { return !r->completed(); }))
-        menu.append(entry(Action::markAllAsCompleted, "Mark all as completed", "checkmark.circle"));
+        offers.add(MenuAction::MarkAllAsCompleted, QStringLiteral("Mark all as completed"),
+                   QStringLiteral("checkmark.circle"));
     if (!scoped.isEmpty())
-        menu.append(entry(Action::deleteAllReminders, "Delete all reminders", "trash", true));
-    return menu;
+        offers.add(MenuAction::DeleteAllReminders, QStringLiteral("Delete all reminders"),
+                   QStringLiteral("trash"), true);
+    return offers;
 }
 
-QList<MenuEntry> MainView::headerMenu(Section section) const {
-    const bool expanded =
-        section == Section::favorites ? isFavoritesExpanded() : isOthersExpanded();
-    QList<MenuEntry> menu{entry(Action::toggleSection,
-                                expanded ? "Collapse this section" : "Expand this section", "")};
-    if (section == Section::favorites)
-        menu.append(entry(Action::removeAllFavorites, "Remove all favorites", "star.fill"));
-    const auto scoped = remindersIn(sectionScope(section));
-    if (std::any_of(scoped.begin(), scoped.end(), [](const auto& r) { return !r->completed(); }))
-        menu.append(entry(Action::markAllAsCompleted, "Mark all as completed", "checkmark.circle"));
-    if (!scoped.isEmpty())
-        menu.append(entry(Action::deleteAllReminders, "Delete all reminders", "trash", true));
-    return menu;
-}
-
-QVariantList MainView::rowMenuFor(const QString& rawValue, bool inFavorites) const {
+MenuOffers MainView::rowMenu(const QString& rawValue, Section section) const {
     const auto category = ReminderCategory::fromRawValue(rawValue);
     if (!category)
         return {};
-    return toVariantList(rowMenu(*category, inFavorites ? Section::favorites : Section::others));
+    MenuOffers offers;
+    if (section == Section::Favorites)
+        offers.add(MenuAction::RemoveFavorite, QStringLiteral("Remove favorite"),
+                   QStringLiteral("star.fill"));
+    else
+        offers.add(MenuAction::AddFavorite, QStringLiteral("Add favorite"), QStringLiteral("star"));
+    if (device == UIUserInterfaceIdiom::Pad && defaultCategory() != category)
+        offers.add(MenuAction::SetAsDefault, QStringLiteral("Set as default"),
+                   QStringLiteral("house"));
+    return bulkOffers(std::move(offers), remindersIn({Scope::Kind::category, category}));
 }
 
-QVariantList MainView::headerMenuFor(bool favorites) const {
-    return toVariantList(headerMenu(favorites ? Section::favorites : Section::others));
+MenuOffers MainView::headerMenu(Section section) const {
+    const bool expanded =
+        section == Section::Favorites ? isFavoritesExpanded() : isOthersExpanded();
+    MenuOffers offers;
+    offers.add(MenuAction::ToggleSection, expanded ? QStringLiteral("Collapse this section")
+                                                   : QStringLiteral("Expand this section"));
+    if (section == Section::Favorites)
+        offers.add(MenuAction::RemoveAllFavorites, QStringLiteral("Remove all favorites"),
+                   QStringLiteral("star.fill"));
+    return bulkOffers(std::move(offers), remindersIn(sectionScope(section)));
 }
 
-void MainView::perform(const QString& action, const QString& rawValue, bool inFavorites) {
-    const Section section = inFavorites ? Section::favorites : Section::others;
+void MainView::select(const QString& rawValue) {
+    selectedCategory_.setValue(ReminderCategory::fromRawValue(rawValue));
+}
+
+void MainView::addFavorite(const QString& rawValue) {
     const auto category = ReminderCategory::fromRawValue(rawValue);
-    // A row's entries act on its category; a header's on its section.
-    const Scope scope = category ? Scope{Scope::Kind::category, category} : sectionScope(section);
-    if (action == Action::addFavorite && category)
-        addFavorite(*category);
-    else if (action == Action::removeFavorite && category)
-        removeFavorite(*category);
-    else if (action == Action::setDefault && category)
-        setDefault(*category);
-    else if (action == Action::removeAllFavorites)
-        removeAllFavorites();
-    else if (action == Action::toggleSection)
-        toggleSection(section);
-    else if (action == Action::markAllAsCompleted)
-        completeAll(scope);
-    else if (action == Action::deleteAllReminders)
-        deleteAll(scope);
+    if (!category)
+        return;
+    actions_.modelContext().insert(
+        std::make_shared<Favorite>(category->rawValue(), QUuid::createUuid()));
+    actions_.save();
 }
 
-void MainView::saveAndRefresh() {
-    if (saveStep(*modelContext_))
-        updatePieChartData();
-}
-
-void MainView::addFavorite(ReminderCategory category) {
-    modelContext_->insert(std::make_shared<Favorite>(category.rawValue(), QUuid::createUuid()));
-    saveAndRefresh();
-}
-
-void MainView::removeFavorite(ReminderCategory category) {
+void MainView::removeFavorite(const QString& rawValue) {
+    const auto category = ReminderCategory::fromRawValue(rawValue);
+    if (!category)
+        return;
     for (const auto& favorite : favorites_->results())
-        if (favorite->category() == category.rawValue())
-            modelContext_->remove(favorite);
-    saveAndRefresh();
+        if (favorite->category() == category->rawValue())
+            actions_.modelContext().remove(favorite);
+    actions_.save();
 }
 
 void MainView::removeAllFavorites() {
     for (const auto& favorite : favorites_->results())
-        modelContext_->remove(favorite);
-    saveAndRefresh();
+        actions_.modelContext().remove(favorite);
+    actions_.save();
 }
 
-void MainView::setDefault(ReminderCategory category) {
-    defaultCategory_.setValue(category);
+void MainView::setDefault(const QString& rawValue) {
+    if (const auto category = ReminderCategory::fromRawValue(rawValue))
+        defaultCategory_.setValue(category);
 }
 
 void MainView::toggleSection(Section section) {
-    if (section == Section::favorites)
-        setIsFavoritesExpanded(!isFavoritesExpanded());
+    if (section == Section::Favorites)
+        isFavoritesExpanded_.setValue(!isFavoritesExpanded());
     else
-        setIsOthersExpanded(!isOthersExpanded());
+        isOthersExpanded_.setValue(!isOthersExpanded());
+}
+
+void MainView::completeAllInCategory(const QString& rawValue) {
+    if (const auto category = ReminderCategory::fromRawValue(rawValue))
+        completeAll({Scope::Kind::category, category});
+}
+
+void MainView::completeAllInSection(Section section) {
+    completeAll(sectionScope(section));
+}
+
+void MainView::deleteAllInCategory(const QString& rawValue) {
+    if (const auto category = ReminderCategory::fromRawValue(rawValue))
+        deleteAll({Scope::Kind::category, category});
+}
+
+void MainView::deleteAllInSection(Section section) {
+    deleteAll(sectionScope(section));
 }
 
 void MainView::completeAll(const Scope& scope) {
     for (const auto& reminder : remindersIn(scope))
-        ReminderEdits::complete(*reminder);
-    saveAndRefresh();
+        actions_.complete(*reminder);
+    actions_.save();
 }
 
 void MainView::deleteAll(const Scope& scope) {
     for (const auto& reminder : remindersIn(scope))
-        ReminderEdits::remove(*modelContext_, reminder);
-    saveAndRefresh();
+        actions_.remove(reminder);
+    actions_.save();
 }
 
 void MainView::onAppear() {
     applyCompletedReminders();
-    if (device == UIUserInterfaceIdiom::pad)
+    if (device == UIUserInterfaceIdiom::Pad)
         if (const auto category = defaultCategory())
             selectedCategory_.setValue(category);
 }
 
 void MainView::applyCompletedReminders() {
-    CompletedReminders::applyPass(
-        reminders_->results(), *modelContext_, completedReminders_.defaults(),
-        selectedCategory_.value().has_value(), [this] { updatePieChartData(); });
+    actions_.applyCompletedReminders(completedReminders_.defaults());
 }
 
 void MainView::updatePieChartData() {
-    ::updatePieChartData(selectedCategory_.value(), reminders_->results(), pieChartData_);
+    actions_.updatePieChartData();
 }

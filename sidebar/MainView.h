@@ -2,14 +2,16 @@
 
 #include "CategoryListModel.h"
 #include "Favorite.h"
+#include "MenuOffers.h"
 #include "PieChartData.h"
+#include "PlatformServices.h"
 #include "Reminder.h"
+#include "ReminderActions.h"
 #include "ReminderCategory.h"
 #include "SettingsKeys.h"
 #include "UIDevice.h"
 #include "store/Query.h"
 #include "ui/CoalescedCall.h"
-#include "ui/MenuEntry.h"
 #include "ui/ScenePhase.h"
 #include "ui/State.h"
 
@@ -19,27 +21,41 @@
 #include <optional>
 
 // The category sidebar: the thirty categories in a Favourites and an Others section, their
-// completion percentages, the row and header menus and the bulk actions behind them, and the
-// hand-over pass that applies completions made on the widget.
+// completion percentages, what the row and header menus offer and the actions behind them,
+// and the hand-over pass that applies completions made on the widget. Every operation names
+// its category by raw value or its section; a raw value that is no category does nothing.
 class MainView : public QObject {
     Q_OBJECT
     QML_ELEMENT
     QML_UNCREATABLE("MainView is created by AppView")
+    Q_PROPERTY(UIDevice::UIUserInterfaceIdiom device READ idiom CONSTANT)
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY searchTextChanged)
-    Q_PROPERTY(bool isFavoritesExpanded READ isFavoritesExpanded WRITE setIsFavoritesExpanded NOTIFY
-                   isFavoritesExpandedChanged)
-    Q_PROPERTY(bool isOthersExpanded READ isOthersExpanded WRITE setIsOthersExpanded NOTIFY
-                   isOthersExpandedChanged)
+    Q_PROPERTY(bool isFavoritesExpanded READ isFavoritesExpanded NOTIFY isFavoritesExpandedChanged)
+    Q_PROPERTY(bool isOthersExpanded READ isOthersExpanded NOTIFY isOthersExpandedChanged)
     Q_PROPERTY(bool showsFavoritesSection READ showsFavoritesSection NOTIFY rowsChanged)
     Q_PROPERTY(CategoryListModel* favoriteRows READ favoriteRows CONSTANT)
     Q_PROPERTY(CategoryListModel* otherRows READ otherRows CONSTANT)
-    Q_PROPERTY(QString selectedCategory READ selectedCategoryRawValue WRITE selectCategory NOTIFY
-                   selectedCategoryChanged)
+    Q_PROPERTY(
+        QString selectedCategory READ selectedCategoryRawValue NOTIFY selectedCategoryChanged)
     Q_PROPERTY(QString favoritesTitle READ favoritesTitle CONSTANT)
     Q_PROPERTY(QString othersTitle READ othersTitle CONSTANT)
+    Q_PROPERTY(MenuOffers favoritesHeaderMenu READ favoritesHeaderMenu NOTIFY menusChanged)
+    Q_PROPERTY(MenuOffers othersHeaderMenu READ othersHeaderMenu NOTIFY menusChanged)
 
 public:
-    enum class Section { favorites, others };
+    enum class Section { Favorites, Others };
+    Q_ENUM(Section)
+    // The entries of the row and header menus.
+    enum class MenuAction {
+        AddFavorite,
+        RemoveFavorite,
+        SetAsDefault,
+        ToggleSection,
+        RemoveAllFavorites,
+        MarkAllAsCompleted,
+        DeleteAllReminders
+    };
+    Q_ENUM(MenuAction)
     // Which reminders a bulk action takes: one category, or all of one section's categories.
     struct Scope {
         enum class Kind { category, favoriteCategories, otherCategories } kind;
@@ -49,18 +65,16 @@ public:
     MainView(Binding<PieChartSlices> pieChartData,
              Binding<std::optional<ReminderCategory>> selectedCategory, Query<Favorite>* favorites,
              Query<Reminder>* reminders, ScenePhaseSource* scenePhase, UIUserInterfaceIdiom device,
-             QObject* parent = nullptr);
+             PlatformServices& services, QObject* parent = nullptr);
 
     const UIUserInterfaceIdiom device;
+    UIUserInterfaceIdiom idiom() const { return device; }
 
     QString searchText() const { return searchText_; }
     void setSearchText(const QString& text);
     bool isFavoritesExpanded() const { return isFavoritesExpanded_.value(); }
-    void setIsFavoritesExpanded(bool expanded) { isFavoritesExpanded_.setValue(expanded); }
     bool isOthersExpanded() const { return isOthersExpanded_.value(); }
-    void setIsOthersExpanded(bool expanded) { isOthersExpanded_.setValue(expanded); }
     std::optional<ReminderCategory> defaultCategory() const { return defaultCategory_.value(); }
-    QStringList completedReminders() const { return completedReminders_.value(); }
 
     // Derived on demand from the current query results.
     QStringList favoriteNames() const;
@@ -72,23 +86,27 @@ public:
     QList<std::shared_ptr<Reminder>> remindersIn(const Scope& scope) const;
 
     QString selectedCategoryRawValue() const;
-    // Selects by raw value; a text that is no category clears the selection.
-    void selectCategory(const QString& rawValue);
     QString favoritesTitle() const;
     QString othersTitle() const;
 
-    QList<MenuEntry> rowMenu(ReminderCategory category, Section section) const;
-    QList<MenuEntry> headerMenu(Section section) const;
-    Q_INVOKABLE QVariantList rowMenuFor(const QString& rawValue, bool inFavorites) const;
-    Q_INVOKABLE QVariantList headerMenuFor(bool favorites) const;
-    // Runs a menu entry's action for a row (rawValue) or a header (rawValue empty).
-    Q_INVOKABLE void perform(const QString& action, const QString& rawValue, bool inFavorites);
+    // What the menu of a row (a category of the given section) and of a section's header
+    // offer now; nothing for a raw value that is no category.
+    Q_INVOKABLE MenuOffers rowMenu(const QString& rawValue, MainView::Section section) const;
+    Q_INVOKABLE MenuOffers headerMenu(MainView::Section section) const;
+    MenuOffers favoritesHeaderMenu() const { return headerMenu(Section::Favorites); }
+    MenuOffers othersHeaderMenu() const { return headerMenu(Section::Others); }
 
-    void addFavorite(ReminderCategory category);
-    void removeFavorite(ReminderCategory category);
-    void removeAllFavorites();
-    void setDefault(ReminderCategory category);
-    void toggleSection(Section section);
+    // Selects the category; a text that is no category clears the selection.
+    Q_INVOKABLE void select(const QString& rawValue);
+    Q_INVOKABLE void addFavorite(const QString& rawValue);
+    Q_INVOKABLE void removeFavorite(const QString& rawValue);
+    Q_INVOKABLE void removeAllFavorites();
+    Q_INVOKABLE void setDefault(const QString& rawValue);
+    Q_INVOKABLE void toggleSection(MainView::Section section);
+    Q_INVOKABLE void completeAllInCategory(const QString& rawValue);
+    Q_INVOKABLE void completeAllInSection(MainView::Section section);
+    Q_INVOKABLE void deleteAllInCategory(const QString& rawValue);
+    Q_INVOKABLE void deleteAllInSection(MainView::Section section);
     void completeAll(const Scope& scope);
     void deleteAll(const Scope& scope);
 
@@ -103,18 +121,18 @@ signals:
     void isOthersExpandedChanged();
     void rowsChanged();
     void selectedCategoryChanged();
+    void menusChanged();
 
 private:
-    void saveAndRefresh();
     void refreshRows();
     QList<CategoryListModel::Row> rowsFor(const QList<ReminderCategory>& categories) const;
-    Scope sectionScope(Section section) const;
+    static Scope sectionScope(Section section);
+    static MenuOffers bulkOffers(MenuOffers offers, const QList<std::shared_ptr<Reminder>>& scoped);
 
-    Binding<PieChartSlices> pieChartData_;
     Binding<std::optional<ReminderCategory>> selectedCategory_;
     Query<Favorite>* favorites_;
     Query<Reminder>* reminders_;
-    ModelContext* modelContext_;
+    ReminderActions actions_;
     AppStorage<QStringList> completedReminders_;
     AppStorage<std::optional<ReminderCategory>> defaultCategory_;
     AppStorage<bool> isFavoritesExpanded_;

@@ -1,42 +1,98 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Nudgebox.Screens as Screens
 
 // Draws the category sidebar; every decision (rows, order, percentages, menus) is the view's.
+// Each menu keeps the category or section it was opened for and acts on exactly that.
 Pane {
     id: root
-    required property var view
+    required property Screens.MainView view
     padding: 0
 
-    Component.onCompleted: view.onAppear()
+    Component.onCompleted: root.view.onAppear()
 
-    ActionMenu {
-        id: contextMenu
-        objectName: "sidebarMenu"
+    Menu {
+        id: rowMenu
+        objectName: "sidebarRowMenu"
         property string rawValue
-        property bool inFavorites
-        onChosen: action => root.view.perform(action, rawValue, inFavorites)
+        property Screens.menuOffers offers
+
+        function openFor(rawValue: string, section: int) {
+            rowMenu.rawValue = rawValue
+            rowMenu.offers = root.view.rowMenu(rawValue, section)
+            rowMenu.popup()
+        }
+
+        OfferedMenuItem {
+            offers: rowMenu.offers
+            menuAction: Screens.MainView.AddFavorite
+            onTriggered: root.view.addFavorite(rowMenu.rawValue)
+        }
+        OfferedMenuItem {
+            offers: rowMenu.offers
+            menuAction: Screens.MainView.RemoveFavorite
+            onTriggered: root.view.removeFavorite(rowMenu.rawValue)
+        }
+        OfferedMenuItem {
+            offers: rowMenu.offers
+            menuAction: Screens.MainView.SetAsDefault
+            onTriggered: root.view.setDefault(rowMenu.rawValue)
+        }
+        OfferedMenuItem {
+            offers: rowMenu.offers
+            menuAction: Screens.MainView.MarkAllAsCompleted
+            onTriggered: root.view.completeAllInCategory(rowMenu.rawValue)
+        }
+        OfferedMenuItem {
+            offers: rowMenu.offers
+            menuAction: Screens.MainView.DeleteAllReminders
+            onTriggered: root.view.deleteAllInCategory(rowMenu.rawValue)
+        }
     }
 
-    function openRowMenu(rawValue, inFavorites) {
-        contextMenu.rawValue = rawValue
-        contextMenu.inFavorites = inFavorites
-        contextMenu.entries = view.rowMenuFor(rawValue, inFavorites)
-        contextMenu.popup()
-    }
-    function openHeaderMenu(inFavorites) {
-        contextMenu.rawValue = ""
-        contextMenu.inFavorites = inFavorites
-        contextMenu.entries = view.headerMenuFor(inFavorites)
-        contextMenu.popup()
+    Menu {
+        id: headerMenu
+        objectName: "sidebarHeaderMenu"
+        property int section: Screens.MainView.Others
+        property Screens.menuOffers offers
+
+        function openFor(section: int) {
+            headerMenu.section = section
+            headerMenu.offers = section === Screens.MainView.Favorites
+                    ? root.view.favoritesHeaderMenu : root.view.othersHeaderMenu
+            headerMenu.popup()
+        }
+
+        OfferedMenuItem {
+            offers: headerMenu.offers
+            menuAction: Screens.MainView.ToggleSection
+            onTriggered: root.view.toggleSection(headerMenu.section)
+        }
+        OfferedMenuItem {
+            offers: headerMenu.offers
+            menuAction: Screens.MainView.RemoveAllFavorites
+            onTriggered: root.view.removeAllFavorites()
+        }
+        OfferedMenuItem {
+            offers: headerMenu.offers
+            menuAction: Screens.MainView.MarkAllAsCompleted
+            onTriggered: root.view.completeAllInSection(headerMenu.section)
+        }
+        OfferedMenuItem {
+            offers: headerMenu.offers
+            menuAction: Screens.MainView.DeleteAllReminders
+            onTriggered: root.view.deleteAllInSection(headerMenu.section)
+        }
     }
 
     component SectionHeader: ItemDelegate {
         id: header
-        property bool favorites
-        property bool expanded
-        property string title
-        objectName: favorites ? "favoritesHeader" : "othersHeader"
+        required property int section
+        required property bool expanded
+        required property string title
+        objectName: section === Screens.MainView.Favorites ? "favoritesHeader" : "othersHeader"
         Layout.fillWidth: true
         contentItem: RowLayout {
             Label {
@@ -51,12 +107,12 @@ Pane {
                 color: "cyan"
             }
         }
-        onClicked: root.view.perform("toggleSection", "", favorites)
+        onClicked: root.view.toggleSection(header.section)
+        onPressAndHold: headerMenu.openFor(header.section)
         TapHandler {
             acceptedButtons: Qt.RightButton
-            onTapped: root.openHeaderMenu(header.favorites)
+            onTapped: headerMenu.openFor(header.section)
         }
-        onPressAndHold: root.openHeaderMenu(header.favorites)
     }
 
     component CategoryRow: ItemDelegate {
@@ -65,10 +121,10 @@ Pane {
         required property string shownName
         required property string iconName
         required property string percentage
-        property bool inFavorites
-        objectName: "row:" + rawValue
+        property int section: Screens.MainView.Others
+        objectName: "row:" + row.rawValue
         Layout.fillWidth: true
-        highlighted: root.view.selectedCategory === rawValue
+        highlighted: root.view.selectedCategory === row.rawValue
         contentItem: RowLayout {
             SymbolIcon { name: row.iconName }
             Label {
@@ -82,11 +138,11 @@ Pane {
                 font.pixelSize: 13
             }
         }
-        onClicked: root.view.selectedCategory = rawValue
-        onPressAndHold: root.openRowMenu(rawValue, inFavorites)
+        onClicked: root.view.select(row.rawValue)
+        onPressAndHold: rowMenu.openFor(row.rawValue, row.section)
         TapHandler {
             acceptedButtons: Qt.RightButton
-            onTapped: root.openRowMenu(row.rawValue, row.inFavorites)
+            onTapped: rowMenu.openFor(row.rawValue, row.section)
         }
     }
 
@@ -114,23 +170,23 @@ Pane {
 
                 SectionHeader {
                     visible: root.view.showsFavoritesSection
-                    favorites: true
+                    section: Screens.MainView.Favorites
                     expanded: root.view.isFavoritesExpanded
                     title: root.view.favoritesTitle
                 }
                 Repeater {
                     model: root.view.showsFavoritesSection && root.view.isFavoritesExpanded
                            ? root.view.favoriteRows : null
-                    delegate: CategoryRow { inFavorites: true }
+                    delegate: CategoryRow { section: Screens.MainView.Favorites }
                 }
                 SectionHeader {
-                    favorites: false
+                    section: Screens.MainView.Others
                     expanded: root.view.isOthersExpanded
                     title: root.view.othersTitle
                 }
                 Repeater {
                     model: root.view.isOthersExpanded ? root.view.otherRows : null
-                    delegate: CategoryRow { inFavorites: false }
+                    delegate: CategoryRow { section: Screens.MainView.Others }
                 }
             }
         }

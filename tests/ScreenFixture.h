@@ -2,6 +2,7 @@
 
 #include "AppGroup.h"
 #include "Console.h"
+#include "FakeServices.h"
 #include "NudgeboxStore.h"
 #include "Reminder.h"
 #include "SettingsKeys.h"
@@ -12,7 +13,6 @@
 #include "sqlite/SqliteDatabase.h"
 #include "sqlite/SqliteStatement.h"
 #include "store/ModelContext.h"
-#include "widgets/WidgetReloadListener.h"
 
 #include <QSignalSpy>
 #include <QTranslator>
@@ -37,10 +37,12 @@ inline QStringList texts(const QList<std::shared_ptr<Reminder>>& reminders) {
 
 // What the screen tests share: one private XDG environment for the whole run (the
 // notification service keeps its store open), a fresh store file per test, the settings
-// reset, and readers for what a screen did to notifications, the console and the widget.
+// reset, fake platform services that record what a screen asked of them, and the console.
 class ScreenFixture {
 public:
     ScreenFixture() = default;
+
+    FakeServices services;
 
     void reset() {
         ++round_;
@@ -61,8 +63,7 @@ public:
         shared.removeObject(QStringLiteral("completedReminders"));
         console_.clear();
         Console::setSink([this](const QString& line) { console_.append(line); });
-        QTest::qWait(20); // requests still queued from the last test land before counting
-        reloads_ = std::make_unique<QSignalSpy>(&listener_, &WidgetReloadListener::reloadRequested);
+        services = FakeServices();
     }
 
     ModelContext* context() const { return container_->mainContext(); }
@@ -80,28 +81,16 @@ public:
     }
     void save() { QVERIFY(context()->save()); }
 
-    // Reload requests that reached a listener since the last call.
-    int takeReloads() {
-        QTest::qWait(20); // the listener folds requests per turn of the event loop
-        const int n = int(reloads_->count());
-        reloads_->clear();
-        return n;
-    }
-
-    // Gives the reminder a pending request and a delivered notification to be removed.
-    void scheduleAndDeliver(const Reminder& reminder) {
+    // Ids that have a pending request in the real notification service.
+    QStringList pendingIds() {
+        UNUserNotificationCenter::current().waitForPendingOperations();
         QString error;
         auto store = NotificationStore::open(NotificationStore::defaultPath(), &error);
-        UNNotificationRequest request{reminder.idText(), {"t", "b"}, {3600, false}};
-        store->addPending(request, TimePoint());
+        QStringList ids;
         for (const auto& p : store->pending())
-            if (p.request.identifier == reminder.idText())
-                store->recordDelivery(p, 4242, TimePoint());
-        store->addPending(request, TimePoint());
+            ids << p.request.identifier;
+        return ids;
     }
-    // Ids that still have a pending request / an open delivered notification.
-    QStringList pendingIds() { return idsOf(false); }
-    QStringList deliveredIds() { return idsOf(true); }
 
     // The reminder's completed flag as another connection (the widget's) reads it from the
     // store file; false also when it is not stored at all.
@@ -122,26 +111,8 @@ public:
     }
 
 private:
-    QStringList idsOf(bool delivered) {
-        UNUserNotificationCenter::current().waitForPendingOperations();
-        QString error;
-        auto store = NotificationStore::open(NotificationStore::defaultPath(), &error);
-        QStringList ids;
-        if (delivered) {
-            for (const auto& d : store->delivered())
-                if (!d.closeRequested)
-                    ids << d.identifier;
-        } else {
-            for (const auto& p : store->pending())
-                ids << p.request.identifier;
-        }
-        return ids;
-    }
-
     TestEnvironment env_;
     std::unique_ptr<ModelContainer> container_;
     int round_ = 0;
     QStringList console_;
-    WidgetReloadListener listener_;
-    std::unique_ptr<QSignalSpy> reloads_;
 };

@@ -194,11 +194,11 @@ private slots:
 
     void deviceIdiomFollowsTheScreen() {
         using enum UIUserInterfaceIdiom;
-        QCOMPARE(UIDevice::idiomFor({390, 844}, {64, 139}), phone);  // 6.1-inch phone
-        QCOMPARE(UIDevice::idiomFor({1024, 1366}, {215, 280}), pad); // 13-inch tablet
-        QCOMPARE(UIDevice::idiomFor({1920, 1080}, {0, 0}), pad);     // unknown size: pixels
-        QCOMPARE(UIDevice::idiomFor({360, 740}, {0, 0}), phone);
-        QCOMPARE(UIDevice::idiomFor({}, {}), pad);
+        QCOMPARE(UIDevice::idiomFor({390, 844}, {64, 139}), Phone);  // 6.1-inch phone
+        QCOMPARE(UIDevice::idiomFor({1024, 1366}, {215, 280}), Pad); // 13-inch tablet
+        QCOMPARE(UIDevice::idiomFor({1920, 1080}, {0, 0}), Pad);     // unknown size: pixels
+        QCOMPARE(UIDevice::idiomFor({360, 740}, {0, 0}), Phone);
+        QCOMPARE(UIDevice::idiomFor({}, {}), Pad);
         QCOMPARE(UIDevice::currentUserInterfaceIdiom(),
                  UIDevice::idiomFor(QGuiApplication::primaryScreen()->size(),
                                     QGuiApplication::primaryScreen()->physicalSize()));

@@ -7,6 +7,7 @@
 #include "ScreenFixture.h"
 #include "StoreAt.h"
 #include "StoreWorker.h"
+#include "SystemServices.h"
 #include "Version1Store.h"
 #include "sqlite/SqliteTransaction.h"
 #include "store/ModelContainer.h"
@@ -250,8 +251,8 @@ private slots:
         Query<Reminder> reminders(fixture_.context(),
                                   SortDescriptor<Reminder>::forward(&Reminder::orderIndex,
                                                                     Reminder::orderIndexAttribute));
-        ReminderView view{Binding(slices), Binding(selected), &reminders, nullptr,
-                          UIUserInterfaceIdiom::phone};
+        ReminderView view{Binding(slices), Binding(selected),           &reminders,
+                          nullptr,         UIUserInterfaceIdiom::Phone, fixture_.services};
         QString huge;
         for (int i = 0; huge.size() < 1024 * 1024; ++i)
             huge += QStringLiteral("line %1 ünïcødé ✓\n").arg(i);
@@ -327,9 +328,11 @@ private slots:
         State<std::optional<ReminderCategory>> selected(ReminderCategory::work);
         State<PieChartSlices> slices;
         Query<Reminder> reminders(fixture_.context());
-        ReminderView view{Binding(slices), Binding(selected), &reminders, nullptr,
-                          UIUserInterfaceIdiom::phone};
-        view.scheduleNotification(reminder, 300, false);
+        // Through the system's own services, into the real notification service.
+        SystemServices services;
+        ReminderView view{Binding(slices), Binding(selected),           &reminders,
+                          nullptr,         UIUserInterfaceIdiom::Phone, services};
+        view.scheduleNotification(reminder->idText(), 300, false);
         QTRY_VERIFY(fixture_.pendingIds().contains(reminder->idText()));
         auto store = NotificationStore::open(NotificationStore::defaultPath(), &error);
         QCOMPARE(store->pending().first().request.content.body, text);

@@ -1,6 +1,5 @@
 #include "ReminderView.h"
 #include "ScreenFixture.h"
-#include "UIPasteboard.h"
 
 #include <QAbstractItemModelTester>
 #include <QRandomGenerator>
@@ -8,12 +7,17 @@
 
 namespace {
 
-QStringList titles(const QList<MenuEntry>& menu) {
-    QStringList result;
-    for (const auto& entry : menu)
-        result << entry.title;
-    return result;
+// The rows of a list model under one role, as QML's Instantiator reads them.
+QVariantList column(const QAbstractItemModel& model, const QByteArray& role) {
+    const int key = model.roleNames().key(role, -1);
+    QVariantList values;
+    for (int row = 0; row < model.rowCount(); ++row)
+        values << model.data(model.index(row, 0), key);
+    return values;
 }
+
+using Action = ReminderView::MenuAction;
+using Section = ReminderView::Section;
 
 // What a view of a model holds when it follows only the model's signals.
 class ModelMirror {
@@ -77,34 +81,15 @@ class RemindersTest : public QObject {
     std::unique_ptr<ScenePhaseSource> phase_;
     std::unique_ptr<ReminderView> view_;
 
-    ReminderView& view(UIUserInterfaceIdiom device = UIUserInterfaceIdiom::phone) {
-        view_ = std::make_unique<ReminderView>(Binding(slices_), Binding(selected_),
-                                               reminders_.get(), phase_.get(), device);
+    ReminderView& view(UIUserInterfaceIdiom device = UIUserInterfaceIdiom::Phone) {
+        view_ =
+            std::make_unique<ReminderView>(Binding(slices_), Binding(selected_), reminders_.get(),
+                                           phase_.get(), device, fixture_.services);
         return *view_;
     }
-    void setDecision(NotificationStore::Decision decision) {
-        QString error;
-        NotificationStore::open(NotificationStore::defaultPath(), &error)->setDecision(decision);
-    }
-    QList<UNNotificationRequest> pendingRequests() {
-        UNUserNotificationCenter::current().waitForPendingOperations();
-        QString error;
-        QList<UNNotificationRequest> result;
-        for (const auto& p :
-             NotificationStore::open(NotificationStore::defaultPath(), &error)->pending())
-            result << p.request;
-        return result;
-    }
-    void clearRequests() {
-        for (const auto& r : pendingRequests())
-            UNUserNotificationCenter::current().removePendingNotificationRequests({r.identifier});
-        UNUserNotificationCenter::current().waitForPendingOperations();
-    }
-    // Answers arrive through the event loop; wait until the service and the loop are done.
-    void settle() {
-        UNUserNotificationCenter::current().waitForPendingOperations();
-        QTest::qWait(20);
-        UNUserNotificationCenter::current().waitForPendingOperations();
+    FakeServices& services() { return fixture_.services; }
+    QString idOf(qsizetype pendingOffset) const {
+        return view_->pendingList().at(pendingOffset)->idText();
     }
 
 private slots:
@@ -155,8 +140,6 @@ private slots:
             fixture_.context(), SortDescriptor<Reminder>::forward(&Reminder::orderIndex,
                                                                   Reminder::orderIndexAttribute));
         phase_ = std::make_unique<ScenePhaseSource>();
-        setDecision(NotificationStore::Decision::granted);
-        clearRequests();
     }
 
     void withoutSelectionNothingRuns() {
@@ -190,9 +173,9 @@ private slots:
         QVERIFY(!list.showsEditButton());
         selected_.setValue(groceries);
         // Completing the last pending one removes the group.
-        list.perform("toggleCompletion", false, 0);
-        list.perform("toggleCompletion", false, 0);
-        QVERIFY(!list.showsPendingGroup());
+        list.toggleCompletion(idOf(0));
+        list.toggleCompletion(idOf(0));
+        QTRY_VERIFY(!list.showsPendingGroup());
         QCOMPARE(texts(list.completedList()), (QStringList{"done", "first", "later"}));
     }
 
@@ -214,9 +197,15 @@ private slots:
         QVERIFY(list.showsPendingGroup()); // a group whose rows are all hidden still shows
         // Swiping the second visible row deletes that row, found by its unfiltered offset.
         list.setSearchText("milk");
-        list.deleteRemindersAtOffsets(ReminderView::Section::pending, {2});
+        const auto swiped = list.pendingList()[2];
+        list.deleteBySwipe(swiped->idText());
+        QVERIFY(swiped->isDeleted());
         QCOMPARE(texts(list.pendingList()), (QStringList{"buy milk", "Bread"}));
+        QCOMPARE(services().removedIds(), QStringList{swiped->idText()});
         QVERIFY(!fixture_.context()->hasChanges());
+        // Offsets count in the unfiltered group too.
+        list.deleteRemindersAtOffsets(Section::Pending, {1});
+        QCOMPARE(texts(list.pendingList()), QStringList{"buy milk"});
     }
 
     void addingTrimsAndNumbers() {
@@ -225,7 +214,7 @@ private slots:
         fixture_.save();
         selected_.setValue(groceries);
         ReminderView& list = view();
-        fixture_.takeReloads();
+        services().takeReloads();
         list.setTextField("  \n Buy milk \t\n");
         list.addReminder();
         QCOMPARE(list.textField(), QString());
@@ -237,7 +226,7 @@ private slots:
         QVERIFY(!fixture_.context()->hasChanges());
         QCOMPARE(slices_.value(), (PieChartSlices{{0.0, ReminderStatus::completed},
                                                   {1.0, ReminderStatus::pending}}));
-        QCOMPARE(fixture_.takeReloads(), 1);
+        QCOMPARE(services().takeReloads(), 1);
 
         // Blanks only: the emptiness test comes before trimming.
         list.setTextField("   ");
@@ -273,7 +262,10 @@ private slots:
         QCOMPARE(list.textField(), QStringLiteral("milk"));
         list.pasteIntoTextField({" and eggs "});
         QCOMPARE(list.textField(), QStringLiteral("milk  and eggs "));
-        UIPasteboard::setString("bread");
+        services().pasteboard = "bread";
+        list.pasteFromPasteboard();
+        QCOMPARE(list.textField(), QStringLiteral("milk  and eggs  bread"));
+        services().pasteboard.clear(); // an empty pasteboard pastes nothing
         list.pasteFromPasteboard();
         QCOMPARE(list.textField(), QStringLiteral("milk  and eggs  bread"));
         QVERIFY(fixture_.context()->fetch<Reminder>().isEmpty());
@@ -282,17 +274,16 @@ private slots:
     void completingRemovesNotificationsAndUncompletingKeepsNone() {
         auto a = fixture_.add("Groceries", "a");
         fixture_.save();
-        fixture_.scheduleAndDeliver(*a);
         selected_.setValue(groceries);
         ReminderView& list = view();
-        list.toggleCompletion(a);
+        list.toggleCompletion(a->idText());
         QVERIFY(a->completed());
-        QVERIFY(!fixture_.pendingIds().contains(a->idText()));
-        QVERIFY(!fixture_.deliveredIds().contains(a->idText()));
+        QCOMPARE(services().removedIds(), QStringList{a->idText()});
         QVERIFY(!fixture_.context()->hasChanges());
-        list.toggleCompletion(a);
+        list.toggleCompletion(a->idText());
         QVERIFY(!a->completed());
-        QVERIFY(!fixture_.pendingIds().contains(a->idText()));
+        QCOMPARE(services().removedIds(), QStringList{a->idText()}); // no more calls
+        QVERIFY(services().added.isEmpty());
         QCOMPARE(slices_.value(), (PieChartSlices{{0.0, ReminderStatus::completed},
                                                   {1.0, ReminderStatus::pending}}));
     }
@@ -305,8 +296,10 @@ private slots:
         auto other = fixture_.add("Pets", "other");
         selected_.setValue(groceries);
         ReminderView& list = view();
-        list.perform("markAllAsCompleted", false, -1);
+        const QStringList pendingIds{idOf(0), idOf(1), idOf(2)};
+        list.markAllAsCompleted();
         QCOMPARE(list.completedList().size(), 5);
+        QCOMPARE(services().removedIds(), pendingIds);
         QVERIFY(!other->completed());
         QCOMPARE(slices_.value(), (PieChartSlices{{5.0, ReminderStatus::completed},
                                                   {0.0, ReminderStatus::pending}}));
@@ -315,27 +308,31 @@ private slots:
     void changingCategoryIsLeftToAutosave() {
         auto moved = fixture_.add("Groceries", "moves");
         fixture_.save();
-        fixture_.scheduleAndDeliver(*moved);
         selected_.setValue(groceries);
         ReminderView& list = view();
         list.updatePieChartData();
         const PieChartSlices before = slices_.value();
-        fixture_.takeReloads();
-        list.perform("changeCategory:Pets", false, 0);
+        services().takeReloads();
+        list.changeCategory(moved->idText(), "pets"); // no category: nothing changes
+        QCOMPARE(moved->category(), QStringLiteral("Groceries"));
+        QVERIFY(!fixture_.context()->hasChanges());
+        list.changeCategory(moved->idText(), "Pets");
         QCOMPARE(moved->category(), QStringLiteral("Pets"));
         QVERIFY(list.pendingList().isEmpty());
         QVERIFY(fixture_.context()->hasChanges());
         QCOMPARE(slices_.value(), before);
-        QCOMPARE(fixture_.takeReloads(), 0);
-        QVERIFY(fixture_.pendingIds().contains(moved->idText()));
+        QCOMPARE(services().takeReloads(), 0);
+        QVERIFY(services().notificationCalls.isEmpty()); // its notifications stay
     }
 
     void copyingPutsTheTextOnThePasteboard() {
-        fixture_.add("Groceries", "Exact <text> & more ");
+        auto reminder = fixture_.add("Groceries", "Exact <text> & more ");
+        fixture_.save();
         selected_.setValue(groceries);
         ReminderView& list = view();
-        list.perform("copyToClipboard", false, 0);
-        QCOMPARE(UIPasteboard::string(), QStringLiteral("Exact <text> & more "));
+        list.copyToClipboard(reminder->idText());
+        QCOMPARE(services().pasteboard, QStringLiteral("Exact <text> & more "));
+        QVERIFY(!fixture_.context()->hasChanges());
     }
 
     void deletingTakesEveryRecordOfTheIdAndItsNotifications() {
@@ -346,13 +343,11 @@ private slots:
         fixture_.context()->insert(b);
         auto kept = fixture_.add("Groceries", "kept", false, 2);
         fixture_.save();
-        fixture_.scheduleAndDeliver(*a);
         selected_.setValue(groceries);
         ReminderView& list = view();
-        list.perform("deleteReminder", false, 0);
+        list.deleteReminder(a->idText());
         QCOMPARE(texts(reminders_->results()), QStringList{"kept"});
-        QVERIFY(!fixture_.pendingIds().contains(a->idText()));
-        QVERIFY(!fixture_.deliveredIds().contains(a->idText()));
+        QCOMPARE(services().removedIds(), (QStringList{a->idText(), b->idText()}));
         QVERIFY(!fixture_.context()->hasChanges());
     }
 
@@ -362,9 +357,10 @@ private slots:
         auto done = fixture_.add("Groceries", "done", true);
         selected_.setValue(groceries);
         ReminderView& list = view();
-        list.perform("deleteAllReminders", false, -1);
+        list.deleteAllReminders(Section::Pending);
         QCOMPARE(texts(reminders_->results()), QStringList{"done"});
-        list.perform("deleteAllReminders", true, -1);
+        QCOMPARE(services().removedIds().size(), 2);
+        list.deleteAllReminders(Section::Completed);
         QVERIFY(reminders_->results().isEmpty());
         QVERIFY(done->isDeleted());
         QCOMPARE(slices_.value(), (PieChartSlices{{0.0, ReminderStatus::completed},
@@ -380,8 +376,8 @@ private slots:
         fixture_.save();
         selected_.setValue(groceries);
         ReminderView& list = view();
-        fixture_.takeReloads();
-        list.moveReminders(ReminderView::Section::pending, {2}, 0);
+        services().takeReloads();
+        list.moveReminders(Section::Pending, {2}, 0);
         QCOMPARE(texts(list.pendingList()), (QStringList{"c", "a", "b"}));
         QCOMPARE(list.pendingList()[0]->orderIndex(), 0);
         QCOMPARE(list.pendingList()[1]->orderIndex(), 1);
@@ -389,121 +385,199 @@ private slots:
         QCOMPARE(done->orderIndex(), 9);
         QCOMPARE(other->orderIndex(), 1);
         QVERIFY(!fixture_.context()->hasChanges());
-        QCOMPARE(fixture_.takeReloads(), 0);
+        QCOMPARE(services().takeReloads(), 0);
         // Destination counts positions before the move: first to after the second.
-        list.move(false, 0, 2);
+        list.moveReminder(idOf(0), 2);
         QCOMPARE(texts(list.pendingList()), (QStringList{"a", "c", "b"}));
-        list.moveReminders(ReminderView::Section::pending, {0, 1}, 3);
+        list.moveReminders(Section::Pending, {0, 1}, 3);
         QCOMPARE(texts(list.pendingList()), (QStringList{"b", "a", "c"}));
+        // By id, within the reminder's own group: the completed one moves among completed.
+        list.moveReminder(done->idText(), 0);
+        QCOMPARE(done->orderIndex(), 0);
+        QCOMPARE(texts(list.pendingList()), (QStringList{"b", "a", "c"}));
+        QCOMPARE(other->orderIndex(), 1);
     }
 
     void menusOfferTheTables() {
-        fixture_.add("Groceries", "p");
-        fixture_.add("Groceries", "c", true);
+        auto pending = fixture_.add("Groceries", "p");
+        auto completed = fixture_.add("Groceries", "c", true);
         selected_.setValue(groceries);
         ReminderView& list = view();
-        const auto pending = list.rowMenu(ReminderView::Section::pending);
-        QCOMPARE(titles(pending),
+        const MenuOffers pendingMenu = list.rowMenu(pending->idText());
+        QCOMPARE(pendingMenu.titles(),
                  (QStringList{"Create reminder", "Change category", "Copy to clipboard",
                               "Mark as completed", "Delete reminder"}));
-        QCOMPARE(pending[0].icon, QStringLiteral("bell.badge"));
-        QCOMPARE(pending[1].icon, QStringLiteral("tag"));
-        QVERIFY(pending[4].destructive);
-        QCOMPARE(titles(list.rowMenu(ReminderView::Section::completed)),
+        QList<int> actions;
+        QStringList icons;
+        QList<bool> destructive;
+        for (const MenuOffer& entry : pendingMenu.entries()) {
+            actions << entry.action;
+            icons << entry.icon;
+            destructive << entry.destructive;
+        }
+        QCOMPARE(actions, (QList<int>{int(Action::CreateReminder), int(Action::ChangeCategory),
+                                      int(Action::CopyToClipboard), int(Action::MarkAsCompleted),
+                                      int(Action::DeleteReminder)}));
+        QCOMPARE(icons, (QStringList{"bell.badge", "tag", "doc.on.clipboard", "checkmark.circle",
+                                     "trash"}));
+        QCOMPARE(destructive, (QList<bool>{false, false, false, false, true}));
+        QCOMPARE(list.rowMenu(completed->idText()).titles(),
                  (QStringList{"Create reminder", "Change category", "Copy to clipboard",
                               "Delete reminder"}));
-        const auto& intervals = pending[0].children;
-        QCOMPARE(titles(intervals), (QStringList{"One time only", "At intervals"}));
-        QCOMPARE(intervals[0].children.size(), 13);
-        QCOMPARE(intervals[0].children.first().title, QStringLiteral("5 minutes"));
-        QCOMPARE(intervals[0].children.last().title, QStringLiteral("2 days"));
-        QCOMPARE(titles(intervals[1].children),
-                 (QStringList{"6 hours", "8 hours", "12 hours", "1 day", "7 days", "30 days"}));
-        const auto& categories = pending[1].children;
-        QCOMPARE(categories.size(), 30);
-        QCOMPARE(categories.first().title, QStringLiteral("American football"));
-        QCOMPARE(categories.first().icon, QStringLiteral("football.fill"));
-        QCOMPARE(titles(list.headerMenu(ReminderView::Section::pending)),
+        QVERIFY(!list.rowMenu(completed->idText()).offers(int(Action::MarkAsCompleted)));
+        QCOMPARE(list.rowMenu("not an id").count(), 0);
+
+        // The submenus' tables.
+        QCOMPARE(list.oneTimeIntervals()->title(), QStringLiteral("One time only"));
+        QVERIFY(!list.oneTimeIntervals()->repeats());
+        QCOMPARE(column(*list.oneTimeIntervals(), "title"),
+                 (QVariantList{"5 minutes", "10 minutes", "15 minutes", "20 minutes", "30 minutes",
+                               "45 minutes", "1 hour", "2 hours", "6 hours", "8 hours", "12 hours",
+                               "1 day", "2 days"}));
+        QCOMPARE(column(*list.oneTimeIntervals(), "seconds"),
+                 (QVariantList{300, 600, 900, 1200, 1800, 2700, 3600, 7200, 21600, 28800, 43200,
+                               86400, 172800}));
+        QCOMPARE(column(*list.oneTimeIntervals(), "iconName").first(), QVariant("bell.badge"));
+        QCOMPARE(list.repeatingIntervals()->title(), QStringLiteral("At intervals"));
+        QVERIFY(list.repeatingIntervals()->repeats());
+        QCOMPARE(column(*list.repeatingIntervals(), "title"),
+                 (QVariantList{"6 hours", "8 hours", "12 hours", "1 day", "7 days", "30 days"}));
+        QCOMPARE(column(*list.repeatingIntervals(), "seconds"),
+                 (QVariantList{21600, 28800, 43200, 86400, 604800, 2592000}));
+        const QVariantList names = column(*list.categoryChoices(), "shownName");
+        QCOMPARE(names.size(), 30);
+        QCOMPARE(names.first(), QVariant("American football"));
+        QCOMPARE(column(*list.categoryChoices(), "iconName").first(), QVariant("football.fill"));
+        QCOMPARE(column(*list.categoryChoices(), "rawValue").last(), QVariant("Workouts"));
+
+        QCOMPARE(list.pendingHeaderMenu().titles(),
                  (QStringList{"Collapse this section", "Mark all as completed",
                               "Delete all reminders"}));
-        list.perform("toggleSection", true, -1);
-        QCOMPARE(titles(list.headerMenu(ReminderView::Section::completed)),
+        QVERIFY(list.pendingHeaderMenu().entry(int(Action::DeleteAllReminders)).destructive);
+        QCOMPARE(list.pendingHeaderMenu().entry(int(Action::MarkAllAsCompleted)).icon,
+                 QStringLiteral("checkmark.circle"));
+        QSignalSpy menus(&list, &ReminderView::menusChanged);
+        list.toggleSection(Section::Completed);
+        QVERIFY(menus.count() >= 1);
+        QCOMPARE(list.completedHeaderMenu().titles(),
                  (QStringList{"Expand this section", "Delete all reminders"}));
+        QVERIFY(list.isPendingExpanded());
         UserDefaults standard; // the group stays collapsed across launches
         QCOMPARE(readSetting(standard, SettingsKeys::isCompletedExpanded), false);
+    }
+
+    // Ids come from QML: one that names no reminder of the screen changes nothing, saves
+    // nothing and asks nothing of the platform.
+    void idsThatNameNoReminderDoNothing() {
+        auto here = fixture_.add("Groceries", "here");
+        auto elsewhere = fixture_.add("Pets", "elsewhere");
+        fixture_.save();
+        selected_.setValue(groceries);
+        ReminderView& list = view();
+        const QStringList unknown{QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper(),
+                                  here->idText().toLower(), "", "{" + here->idText() + "}"};
+        for (const QString& id : unknown) {
+            list.toggleCompletion(id);
+            list.deleteReminder(id);
+            list.deleteBySwipe(id);
+            list.moveReminder(id, 0);
+            list.changeCategory(id, "Pets");
+            list.copyToClipboard(id);
+            list.scheduleNotification(id, 300, false);
+        }
+        // Swipes and moves act within the shown groups only.
+        list.deleteBySwipe(elsewhere->idText());
+        list.moveReminder(elsewhere->idText(), 0);
+        QVERIFY(!here->completed() && !here->isDeleted() && !elsewhere->isDeleted());
+        QCOMPARE(here->category(), QStringLiteral("Groceries"));
+        QVERIFY(!fixture_.context()->hasChanges());
+        QVERIFY(slices_.value().isEmpty());
+        QVERIFY(services().notificationCalls.isEmpty() && services().authorizations.isEmpty());
+        QVERIFY(services().pasteboard.isEmpty());
+        QCOMPARE(services().reloads, 0);
     }
 
     void choosingAnIntervalSchedulesOneRequest() {
         auto reminder = fixture_.add("Groceries", "Buy <b>milk</b> & eggs");
         selected_.setValue(groceries);
         ReminderView& list = view();
-        list.perform("schedule:300:0", false, 0);
+        list.scheduleNotification(reminder->idText(), 300, false);
+        QCOMPARE(services().authorizations, QList<UNAuthorizationOptions>{7});
         reminder->setText("edited before the answer"); // the answer reads the record then
-        settle();
-        auto requests = pendingRequests();
-        QCOMPARE(requests.size(), 1);
-        QCOMPARE(requests[0].identifier, reminder->idText());
-        QCOMPARE(requests[0].content.title, QStringLiteral("Groceries"));
-        QCOMPARE(requests[0].content.body, QStringLiteral("edited before the answer"));
-        QCOMPARE(requests[0].content.sound, UNNotificationSound::defaultSound);
-        QCOMPARE(requests[0].content.interruptionLevel, UNNotificationInterruptionLevel::active);
-        QCOMPARE(requests[0].trigger.timeInterval, 300.0);
-        QCOMPARE(requests[0].trigger.repeats, false);
+        QTRY_COMPARE(services().added.size(), 1);
+        const UNNotificationRequest request = services().added[0];
+        QCOMPARE(request.identifier, reminder->idText());
+        QCOMPARE(request.content.title, QStringLiteral("Groceries"));
+        QCOMPARE(request.content.body, QStringLiteral("edited before the answer"));
+        QCOMPARE(request.content.sound, UNNotificationSound::defaultSound);
+        QCOMPARE(request.content.interruptionLevel, UNNotificationInterruptionLevel::active);
+        QCOMPARE(request.trigger.timeInterval, 300.0);
+        QCOMPARE(request.trigger.repeats, false);
 
-        list.perform("schedule:3600:0", false, 0);
-        list.perform("schedule:7200:0", false, 0);
-        settle();
-        requests = pendingRequests();
-        QCOMPARE(requests.size(), 1);
-        QCOMPARE(requests[0].trigger.timeInterval, 7200.0);
-        list.perform("schedule:604800:1", false, 0);
-        settle();
-        requests = pendingRequests();
-        QCOMPARE(requests.size(), 1);
-        QCOMPARE(requests[0].trigger.timeInterval, 604800.0);
-        QCOMPARE(requests[0].trigger.repeats, true);
+        // Every request of a reminder has its id text, so a new one replaces the old one.
+        list.scheduleNotification(reminder->idText(), 604800, true);
+        QTRY_COMPARE(services().added.size(), 2);
+        QCOMPARE(services().added[1].identifier, reminder->idText());
+        QCOMPARE(services().added[1].trigger.timeInterval, 604800.0);
+        QCOMPARE(services().added[1].trigger.repeats, true);
+        QCOMPARE(services().authorizations.size(), 2); // asked on every choice
+
+        // Deleted while the permission was being asked: nothing is scheduled.
+        list.scheduleNotification(reminder->idText(), 600, false);
+        list.deleteReminder(reminder->idText());
+        QTRY_COMPARE(services().answers, 3);
+        QCOMPARE(services().added.size(), 2);
         QVERIFY(fixture_.console().isEmpty());
     }
 
     void refusedPermissionSchedulesNothing() {
-        fixture_.add("Groceries", "x");
+        auto reminder = fixture_.add("Groceries", "x");
         selected_.setValue(groceries);
         ReminderView& list = view();
-        setDecision(NotificationStore::Decision::denied);
-        list.perform("schedule:300:0", false, 0);
-        settle();
-        QVERIFY(pendingRequests().isEmpty());
+        services().granted = false;
+        list.scheduleNotification(reminder->idText(), 300, false);
+        QTRY_COMPARE(services().answers, 1);
+        QVERIFY(services().added.isEmpty());
         QVERIFY(fixture_.console().isEmpty()); // refused without an error: nothing printed
-        // Undecided with no notification server: refused with an error, printed on one line.
-        setDecision(NotificationStore::Decision::notDetermined);
-        list.perform("schedule:300:0", false, 0);
+        services().error = NotificationError{"Notifications are unavailable: no server"};
+        list.scheduleNotification(reminder->idText(), 300, false);
         QTRY_COMPARE(fixture_.console().size(), 1);
-        QVERIFY(fixture_.console()[0].contains("Notifications are unavailable"));
-        QVERIFY(pendingRequests().isEmpty());
+        QCOMPARE(fixture_.console()[0], QStringLiteral("Notifications are unavailable: no server"));
+        QVERIFY(services().added.isEmpty());
     }
 
     void toolbarAndInformationLinks() {
         fixture_.add("Groceries", "c", true);
         selected_.setValue(groceries);
-        QVERIFY(view(UIUserInterfaceIdiom::phone).showsChartButton());
+        QVERIFY(view(UIUserInterfaceIdiom::Phone).showsChartButton());
         QVERIFY(view_->showsEditButton());
         QVERIFY(!view_->pasteShowsTitle());
-        QVERIFY(!view(UIUserInterfaceIdiom::pad).showsChartButton());
+        QVERIFY(!view(UIUserInterfaceIdiom::Pad).showsChartButton());
         QVERIFY(view_->pasteShowsTitle());
-        QCOMPARE(titles(view_->informationMenu()),
+        QCOMPARE(view_->informationMenu().titles(),
                  (QStringList{"Contact details", "Privacy policy"}));
-        QCOMPARE(view_->informationMenu()[1].icon, QStringLiteral("hand.raised"));
+        QCOMPARE(view_->informationMenu().entries()[0].icon, QStringLiteral("envelope"));
+        QCOMPARE(view_->informationMenu().entries()[1].icon, QStringLiteral("hand.raised"));
+        view_->openPrivacyPolicy();
+        view_->openContact();
+        QCOMPARE(services().opened, (QList<QUrl>{QUrl(ReminderView::privacyPolicyPageText()),
+                                                 QUrl(ReminderView::contactPageText())}));
         view_->setShowPieChartSheet(true);
         QVERIFY(view_->showPieChartSheet());
+        QVERIFY(view_->sheetChartView());
 
         Translations translations;
         translations.table = {{ReminderView::contactPageText(), "Kontakt: bitte per Post"},
                               {ReminderView::privacyPolicyPageText(), "https://example.org/p"}};
         QCoreApplication::installTranslator(&translations);
-        ReminderView& translated = view(UIUserInterfaceIdiom::pad);
+        ReminderView& translated = view(UIUserInterfaceIdiom::Pad);
         QVERIFY(!translated.contact);
         QCOMPARE(translated.privacyPolicy, std::optional(QUrl("https://example.org/p")));
-        QCOMPARE(titles(translated.informationMenu()), QStringList{"Privacy policy"});
+        QCOMPARE(translated.informationMenu().titles(), QStringList{"Privacy policy"});
+        services().opened.clear();
+        translated.openContact(); // no page: nothing opens
+        translated.openPrivacyPolicy();
+        QCOMPARE(services().opened, QList<QUrl>{QUrl("https://example.org/p")});
         QCoreApplication::removeTranslator(&translations);
     }
 
@@ -512,12 +586,12 @@ private slots:
         fixture_.save();
         selected_.setValue(groceries);
         ReminderView& list = view();
-        fixture_.takeReloads();
+        services().takeReloads();
         auto lock = fixture_.lockStore();
-        list.toggleCompletion(a);
+        list.toggleCompletion(a->idText());
         QCOMPARE(fixture_.console().size(), 1);
         QVERIFY(slices_.value().isEmpty());
-        QCOMPARE(fixture_.takeReloads(), 0);
+        QCOMPARE(services().takeReloads(), 0);
         QVERIFY(a->completed() && fixture_.context()->hasChanges());
     }
 
@@ -527,37 +601,21 @@ private slots:
         fixture_.save();
         selected_.setValue(groceries);
         ReminderView& list = view();
-        fixture_.takeReloads();
         selected_.setValue(pets);
         QCOMPARE(slices_.value(), (PieChartSlices{{0.0, ReminderStatus::completed},
                                                   {1.0, ReminderStatus::pending}}));
-        QCOMPARE(fixture_.takeReloads(), 1);
+        QCOMPARE(services().takeReloads(), 2); // a reload of its own, then the slices' one
 
         UserDefaults shared(AppGroup::identifier());
         writeSetting(shared, SettingsKeys::completedReminders, QStringList{fromWidget->idText()});
         phase_->setPhase(ScenePhase::inactive);
         QVERIFY(!fromWidget->completed());
-        {
-            // A pass whose save fails changes neither the list nor the slices.
-            auto lock = fixture_.lockStore();
-            phase_->setPhase(ScenePhase::active);
-            QCOMPARE(fixture_.console().size(), 1);
-            QCOMPARE(readSetting(shared, SettingsKeys::completedReminders),
-                     QStringList{fromWidget->idText()});
-            QCOMPARE(slices_.value(), (PieChartSlices{{0.0, ReminderStatus::completed},
-                                                      {1.0, ReminderStatus::pending}}));
-            QCOMPARE(fixture_.takeReloads(), 0);
-        }
-        QVERIFY(!fixture_.storedCompleted(*fromWidget));
-        phase_->setPhase(ScenePhase::inactive);
         phase_->setPhase(ScenePhase::active);
         QVERIFY(fromWidget->completed());
-        QVERIFY(fixture_.storedCompleted(*fromWidget));
-        QVERIFY(!fixture_.context()->hasChanges());
+        QCOMPARE(services().removedIds(), QStringList{fromWidget->idText()});
         QCOMPARE(readSetting(shared, SettingsKeys::completedReminders), QStringList());
         QCOMPARE(slices_.value(), (PieChartSlices{{1.0, ReminderStatus::completed},
                                                   {0.0, ReminderStatus::pending}}));
-        QCOMPARE(fixture_.takeReloads(), 1);
         writeSetting(shared, SettingsKeys::completedReminders, QStringList{"unknown"});
         list.onAppear();
         QCOMPARE(readSetting(shared, SettingsKeys::completedReminders), QStringList());

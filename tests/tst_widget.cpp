@@ -14,7 +14,7 @@ class WidgetTest : public QObject {
     std::unique_ptr<Query<Reminder>> reminders_;
 
     std::unique_ptr<App_WidgetEntryView> draw(WidgetFamily family) {
-        return std::make_unique<App_WidgetEntryView>(family, reminders_.get());
+        return std::make_unique<App_WidgetEntryView>(family, reminders_.get(), fixture_.services);
     }
     void handOver(const QStringList& ids) {
         UserDefaults shared(AppGroup::identifier());
@@ -50,19 +50,19 @@ private slots:
         QCOMPARE(dates.size(), 5);
         QCOMPARE(widget.kind(), QStringLiteral("App_Widget"));
         QCOMPARE(widget.supportedFamilies(),
-                 (QList<WidgetFamily>{WidgetFamily::systemSmall, WidgetFamily::systemLarge}));
+                 (QList<WidgetFamily>{WidgetFamily::SystemSmall, WidgetFamily::SystemLarge}));
     }
 
     void smallFamilyRingAndPercentage() {
-        QCOMPARE(draw(WidgetFamily::systemSmall)->smallState(),
-                 App_WidgetEntryView::SmallState::noReminders);
+        QCOMPARE(draw(WidgetFamily::SystemSmall)->smallState(),
+                 App_WidgetEntryView::SmallState::NoReminders);
         auto a = fixture_.add("Pets", "a", true);
-        QCOMPARE(draw(WidgetFamily::systemSmall)->smallState(),
-                 App_WidgetEntryView::SmallState::noPending);
+        QCOMPARE(draw(WidgetFamily::SystemSmall)->smallState(),
+                 App_WidgetEntryView::SmallState::NoPending);
         auto b = fixture_.add("Pets", "b");
         fixture_.add("Work", "c");
-        auto view = draw(WidgetFamily::systemSmall);
-        QCOMPARE(view->smallState(), App_WidgetEntryView::SmallState::chart);
+        auto view = draw(WidgetFamily::SystemSmall);
+        QCOMPARE(view->smallState(), App_WidgetEntryView::SmallState::Chart);
         QVERIFY(view->pieChartData().isEmpty()); // filled when the stack comes on screen
         view->onAppear();
         QCOMPARE(view->pieChartData(), (PieChartSlices{{1.0, ReminderStatus::completed},
@@ -70,19 +70,19 @@ private slots:
         QCOMPARE(view->percentageText(), QStringLiteral("33%"));
         // Handed over but not yet applied: still pending for the small chart.
         handOver({b->idText()});
-        QCOMPARE(draw(WidgetFamily::systemSmall)->percentageText(), QStringLiteral("33%"));
+        QCOMPARE(draw(WidgetFamily::SystemSmall)->percentageText(), QStringLiteral("33%"));
         b->setCompleted(true);
-        QCOMPARE(draw(WidgetFamily::systemSmall)->percentageText(), QStringLiteral("66%"));
+        QCOMPARE(draw(WidgetFamily::SystemSmall)->percentageText(), QStringLiteral("66%"));
         Q_UNUSED(a);
     }
 
     void largeFamilyListsTheLastEightPending() {
-        QVERIFY(draw(WidgetFamily::systemLarge)->rows().isEmpty());
+        QVERIFY(draw(WidgetFamily::SystemLarge)->rows().isEmpty());
         QList<std::shared_ptr<Reminder>> pending;
         for (int i = 0; i < 12; ++i)
             pending << fixture_.add(i % 2 ? "American football" : "Nowhere", QString::number(i));
         fixture_.add("Pets", "done", true);
-        auto rows = draw(WidgetFamily::systemLarge)->rows();
+        auto rows = draw(WidgetFamily::SystemLarge)->rows();
         QCOMPARE(rows.size(), 8);
         QCOMPARE(rows.first().text, QStringLiteral("4"));
         QCOMPARE(rows.last().text, QStringLiteral("11"));
@@ -90,7 +90,7 @@ private slots:
         QCOMPARE(rows.first().iconName, QString());
         // Handed-over ones leave the list before the application applies them.
         handOver({pending[11]->idText(), pending[10]->idText()});
-        rows = draw(WidgetFamily::systemLarge)->rows();
+        rows = draw(WidgetFamily::SystemLarge)->rows();
         QCOMPARE(rows.size(), 8);
         QCOMPARE(rows.first().text, QStringLiteral("2"));
         QCOMPARE(rows.last().text, QStringLiteral("9"));
@@ -158,20 +158,26 @@ private slots:
         auto reminder = fixture_.add("Pets", "tap me");
         fixture_.save();
         UserDefaults shared(AppGroup::identifier());
-        fixture_.takeReloads();
-        SaveReminderId().run();
+        FakeServices& services = fixture_.services;
+        SaveReminderId().run(services);
         QVERIFY(!shared.value("completedReminders").isValid()); // unchanged: not even written
-        QCOMPARE(fixture_.takeReloads(), 0);
+        QCOMPARE(services.takeReloads(), 0);
 
         bool done = false;
-        SaveReminderId(reminder->idText()).perform([&] { done = true; });
+        SaveReminderId(reminder->idText()).perform(services, [&] { done = true; });
         QVERIFY(!done); // asynchronous
         QTRY_VERIFY(done);
-        SaveReminderId(reminder->idText()).run();
-        SaveReminderId("NO-SUCH-REMINDER").run();
+        QCOMPARE(services.takeReloads(), 1);
+        SaveReminderId(reminder->idText()).run(services);
+        SaveReminderId("NO-SUCH-REMINDER").run(services);
         QCOMPARE(readSetting(shared, SettingsKeys::completedReminders),
                  (QStringList{reminder->idText(), reminder->idText(), "NO-SUCH-REMINDER"}));
-        QVERIFY(fixture_.takeReloads() >= 1);
+        QCOMPARE(services.takeReloads(), 2);
+        // A row of the large family runs the intent with its reminder's id text.
+        auto large = draw(WidgetFamily::SystemLarge);
+        large->tap(reminder->idText());
+        QTRY_COMPARE(services.reloads, 1);
+        QCOMPARE(readSetting(shared, SettingsKeys::completedReminders).size(), 4);
         QVERIFY(!reminder->completed());
         QVERIFY(!fixture_.context()->hasChanges());
         QCOMPARE(SaveReminderId::title(), QStringLiteral("Complete a task"));

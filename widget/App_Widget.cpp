@@ -1,7 +1,6 @@
 #include "App_Widget.h"
 
 #include "App_WidgetEntryView.h"
-#include "Localization.h"
 #include "NudgeboxStore.h"
 #include "store/ModelContext.h"
 
@@ -12,12 +11,8 @@ App_Widget::App_Widget(QObject* parent)
 
 App_Widget::~App_Widget() = default;
 
-QString App_Widget::widgetDescription() const {
-    return NSLocalizedString(QStringLiteral("Keep track of all your pending tasks."));
-}
-
 QList<WidgetFamily> App_Widget::supportedFamilies() const {
-    return {WidgetFamily::systemSmall, WidgetFamily::systemLarge};
+    return {WidgetFamily::SystemSmall, WidgetFamily::SystemLarge};
 }
 
 void App_Widget::timeline(std::function<void(QList<QDateTime>, TimelineReloadPolicy)> done) {
@@ -50,7 +45,7 @@ Query<Reminder>* App_Widget::currentReminders() {
 }
 
 QObject* App_Widget::makeEntryView(WidgetFamily family, QObject* parent) {
-    return new App_WidgetEntryView(family, currentReminders(), parent);
+    return new App_WidgetEntryView(family, currentReminders(), services_, parent);
 }
 
 QUrl App_Widget::entryViewSource() const {

@@ -2,6 +2,7 @@
 
 #include "Provider.h"
 #include "Reminder.h"
+#include "SystemServices.h"
 #include "store/ModelContainer.h"
 #include "store/Query.h"
 #include "widgets/WidgetKit.h"
@@ -18,8 +19,6 @@ public:
     ~App_Widget() override;
 
     QString kind() const override { return kindName(); }
-    QString configurationDisplayName() const override { return QStringLiteral("Nudgebox"); }
-    QString widgetDescription() const override;
     QList<WidgetFamily> supportedFamilies() const override;
     void timeline(std::function<void(QList<QDateTime>, TimelineReloadPolicy)> done) override;
     QObject* makeEntryView(WidgetFamily family, QObject* parent) override;
@@ -30,6 +29,8 @@ private:
     Query<Reminder>* currentReminders();
 
     Provider provider_;
+    // What the widget's views call on the platform: the intent's widget reload.
+    SystemServices services_;
     std::unique_ptr<ModelContainer> container_;
     std::unique_ptr<Query<Reminder>> reminders_;
     bool openFailed_ = false;

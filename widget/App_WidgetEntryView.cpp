@@ -13,10 +13,11 @@
 #include <QSet>
 
 App_WidgetEntryView::App_WidgetEntryView(WidgetFamily family, Query<Reminder>* reminders,
-                                         QObject* parent)
+                                         PlatformServices& services, QObject* parent)
     : QObject(parent)
     , widgetFamily(family)
-    , reminders_(reminders) {
+    , reminders_(reminders)
+    , services_(services) {
     UserDefaults shared(AppGroup::identifier());
     completedReminders_ = readSetting(shared, SettingsKeys::completedReminders);
 }
@@ -40,8 +41,8 @@ App_WidgetEntryView::Counts App_WidgetEntryView::counts() const {
 App_WidgetEntryView::SmallState App_WidgetEntryView::smallState() const {
     const Counts c = counts();
     if (c.completed + c.pending == 0)
-        return SmallState::noReminders;
-    return c.pending > 0 ? SmallState::chart : SmallState::noPending;
+        return SmallState::NoReminders;
+    return c.pending > 0 ? SmallState::Chart : SmallState::NoPending;
 }
 
 QString App_WidgetEntryView::percentageText() const {
@@ -108,5 +109,5 @@ QVariantList App_WidgetEntryView::rowsVariant() const {
 }
 
 void App_WidgetEntryView::tap(const QString& idText) {
-    SaveReminderId(idText).perform();
+    SaveReminderId(idText).perform(services_);
 }

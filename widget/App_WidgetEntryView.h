@@ -8,18 +8,22 @@
 #include <QStringList>
 #include <QVariantList>
 #include <QVariantMap>
+#include <QtQml/qqmlregistration.h>
 
 #include <memory>
 #include <optional>
 
+class PlatformServices;
 template <class T> class Query;
 
 // What one drawing of the widget shows, read from the store and the shared suite when the
 // view is made: the ring of all reminders (small) or the last eight pending ones (large).
 class App_WidgetEntryView : public QObject {
     Q_OBJECT
-    Q_PROPERTY(int widgetFamily READ widgetFamilyValue CONSTANT)
-    Q_PROPERTY(int smallState READ smallStateValue CONSTANT)
+    QML_ELEMENT
+    QML_UNCREATABLE("made by App_Widget for each entry")
+    Q_PROPERTY(WidgetKit::WidgetFamily widgetFamily READ family CONSTANT)
+    Q_PROPERTY(SmallState smallState READ smallState CONSTANT)
     Q_PROPERTY(QVariantList pieChartData READ pieChartDataVariant NOTIFY pieChartDataChanged)
     Q_PROPERTY(QVariantList chartColors READ chartColors CONSTANT)
     Q_PROPERTY(QString percentageText READ percentageText CONSTANT)
@@ -27,7 +31,8 @@ class App_WidgetEntryView : public QObject {
     Q_PROPERTY(QVariantMap texts READ texts CONSTANT)
 
 public:
-    enum class SmallState { noReminders, noPending, chart };
+    enum class SmallState { NoReminders, NoPending, Chart };
+    Q_ENUM(SmallState)
     struct Row {
         QString idText;
         QString text;
@@ -35,13 +40,13 @@ public:
     };
 
     // reminders: the widget's live query of all reminders (none: an unreadable store).
-    App_WidgetEntryView(WidgetFamily family, Query<Reminder>* reminders, QObject* parent = nullptr);
+    App_WidgetEntryView(WidgetFamily family, Query<Reminder>* reminders, PlatformServices& services,
+                        QObject* parent = nullptr);
 
     const WidgetFamily widgetFamily;
-    int widgetFamilyValue() const { return int(widgetFamily); }
+    WidgetFamily family() const { return widgetFamily; }
 
     SmallState smallState() const;
-    int smallStateValue() const { return int(smallState()); }
     // 100 × completed ÷ all, truncated; by the store's flags only.
     QString percentageText() const;
     // Pending and not yet handed over, in store order: the last eight.
@@ -70,6 +75,7 @@ private:
     Counts counts() const;
 
     Query<Reminder>* reminders_;
+    PlatformServices& services_;
     QStringList completedReminders_;
     PieChartSlices pieChartData_;
     mutable std::optional<Counts> counts_;

@@ -1,3 +1,4 @@
+pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -6,18 +7,19 @@ import Nudgebox.Platform
 // Draws one entry of the widget in its family; the content comes from the entry view.
 Item {
     id: root
-    required property var view
+    required property App_WidgetEntryView view
 
     // Only the drawn family's content is made: the other family's would read the store too.
     // Small: the ring of all reminders with the share completed, or one of the empty texts.
     Loader {
         anchors.fill: parent
-        active: root.view.widgetFamily === 0
+        active: root.view.widgetFamily === WidgetKit.SystemSmall
         sourceComponent: Item {
             Label {
                 anchors.centerIn: parent
-                visible: root.view.smallState !== 2
-                text: root.view.smallState === 0 ? root.view.texts.noReminders : root.view.texts.noPending
+                visible: root.view.smallState !== App_WidgetEntryView.Chart
+                text: root.view.smallState === App_WidgetEntryView.NoReminders
+                      ? root.view.texts.noReminders : root.view.texts.noPending
                 font.pixelSize: 12
             }
             Item {
@@ -25,8 +27,8 @@ Item {
                 objectName: "smallStack"
                 anchors.fill: parent
                 anchors.margins: 14
-                visible: root.view.smallState === 2
-                Component.onCompleted: if (visible) root.view.onAppear()
+                visible: root.view.smallState === App_WidgetEntryView.Chart
+                Component.onCompleted: if (stack.visible) root.view.onAppear()
                 RingChart {
                     id: ring
                     objectName: "widgetRing"
@@ -56,7 +58,7 @@ Item {
     Loader {
         anchors.fill: parent
         anchors.margins: 12
-        active: root.view.widgetFamily === 2
+        active: root.view.widgetFamily === WidgetKit.SystemLarge
         sourceComponent: ColumnLayout {
             spacing: 0
             Label {
@@ -67,27 +69,27 @@ Item {
             Repeater {
                 model: root.view.rows
                 delegate: ColumnLayout {
+                    id: rowEntry
                     required property var modelData
                     required property int index
                     Layout.fillWidth: true
                     spacing: 0
                     AbstractButton {
-                        objectName: "widgetRow" + index
+                        objectName: "widgetRow" + rowEntry.index
                         Layout.fillWidth: true
                         implicitHeight: 36
-                        onClicked: root.view.tap(modelData.idText)
+                        onClicked: root.view.tap(rowEntry.modelData.idText)
                         contentItem: RowLayout {
                             Label {
                                 Layout.preferredWidth: 30
                                 Layout.preferredHeight: 30
                                 horizontalAlignment: Text.AlignHCenter
                                 verticalAlignment: Text.AlignVCenter
-                                text: modelData.icon
+                                text: rowEntry.modelData.icon
                                 font.pixelSize: 18
                             }
-                            Label { objectName: "widgetRowText" + index
-                                    text: ReminderText.shown(modelData.text); textFormat: Text.PlainText
-                                    font.pixelSize: 12; Layout.fillWidth: true; elide: Text.ElideRight }
+                            Label { text: rowEntry.modelData.text; textFormat: Text.PlainText; font.pixelSize: 12; Layout.fillWidth: true
+                                    elide: Text.ElideRight }
                         }
                     }
                     Rectangle { Layout.fillWidth: true; height: 1; color: "#c8c8cc" }
@@ -99,7 +101,8 @@ Item {
 
     Label {
         anchors.centerIn: parent
-        visible: root.view.widgetFamily !== 0 && root.view.widgetFamily !== 2
+        visible: root.view.widgetFamily !== WidgetKit.SystemSmall
+                 && root.view.widgetFamily !== WidgetKit.SystemLarge
         text: root.view.texts.name
     }
 }

@@ -2,27 +2,27 @@
 
 #include "AppGroup.h"
 #include "CompletedReminders.h"
+#include "PlatformServices.h"
 #include "settings/UserDefaults.h"
-#include "widgets/WidgetCenter.h"
 
 #include <QCoreApplication>
 
-void SaveReminderId::perform(std::function<void()> done) const {
+void SaveReminderId::perform(PlatformServices& services, std::function<void()> done) const {
     QMetaObject::invokeMethod(
         QCoreApplication::instance(),
-        [intent = *this, done = std::move(done)] {
-            intent.run();
+        [intent = *this, &services, done = std::move(done)] {
+            intent.run(services);
             if (done)
                 done();
         },
         Qt::QueuedConnection);
 }
 
-void SaveReminderId::run() const {
+void SaveReminderId::run(PlatformServices& services) const {
     if (!reminderId)
         return;
     UserDefaults shared(AppGroup::identifier());
     // Atomic across processes: an application applying the list meanwhile loses nothing.
     CompletedReminders::append(shared, *reminderId);
-    WidgetCenter::shared().reloadAllTimelines();
+    services.reloadAllTimelines();
 }

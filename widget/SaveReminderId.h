@@ -2,6 +2,8 @@
 
 #include <QString>
 
+class PlatformServices;
+
 #include <functional>
 #include <optional>
 
@@ -18,8 +20,9 @@ public:
 
     std::optional<QString> reminderId;
 
-    // Runs later on the widget process's event loop, then calls done; cannot fail.
-    void perform(std::function<void()> done = {}) const;
+    // Runs later on the widget process's event loop, then calls done; cannot fail. services
+    // must outlive the run.
+    void perform(PlatformServices& services, std::function<void()> done = {}) const;
     // The steps perform() runs.
-    void run() const;
+    void run(PlatformServices& services) const;
 };

@@ -2,11 +2,11 @@
 
 QSizeF sizeOf(WidgetFamily family) {
     switch (family) {
-    case WidgetFamily::systemSmall:
+    case WidgetFamily::SystemSmall:
         return {170, 170};
-    case WidgetFamily::systemMedium:
+    case WidgetFamily::SystemMedium:
         return {364, 170};
-    case WidgetFamily::systemLarge:
+    case WidgetFamily::SystemLarge:
         return {364, 382};
     }
     return {170, 170};

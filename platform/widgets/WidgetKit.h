@@ -10,7 +10,13 @@
 
 // The widget framework's vocabulary, shared by the host and the widget plug-ins it loads.
 
-enum class WidgetFamily : int { systemSmall = 0, systemMedium = 1, systemLarge = 2 };
+namespace WidgetKit {
+Q_NAMESPACE
+enum class WidgetFamily : int { SystemSmall = 0, SystemMedium = 1, SystemLarge = 2 };
+Q_ENUM_NS(WidgetFamily)
+} // namespace WidgetKit
+using WidgetFamily = WidgetKit::WidgetFamily;
+
 // The drawing size of a family, in points.
 QSizeF sizeOf(WidgetFamily family);
 
@@ -29,8 +35,6 @@ public:
     using QObject::QObject;
 
     virtual QString kind() const = 0;
-    virtual QString configurationDisplayName() const = 0;
-    virtual QString widgetDescription() const = 0;
     virtual QList<WidgetFamily> supportedFamilies() const = 0;
     // The dates of a new timeline, in order, and when to ask for the next one.
     virtual void timeline(std::function<void(QList<QDateTime>, TimelineReloadPolicy)> done) = 0;

@@ -38,9 +38,9 @@ int main(int argc, char* argv[]) {
     if (parser.isSet("render")) {
         const QString family = parser.value("render");
         if (family == "small")
-            families = {WidgetFamily::systemSmall};
+            families = {WidgetFamily::SystemSmall};
         else if (family == "large")
-            families = {WidgetFamily::systemLarge};
+            families = {WidgetFamily::SystemLarge};
         else {
             std::fprintf(stderr, "nudgebox-widget-host: unknown family %s\n", qPrintable(family));
             return 2;

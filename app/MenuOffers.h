@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QList>
+#include <QMetaType>
+#include <QString>
+#include <QStringList>
+#include <QtQml/qqmlregistration.h>
+
+// One entry of a context menu as a screen offers it: which of the screen's menu actions it
+// is and how it is drawn. The menu itself is declared in QML.
+struct MenuOffer {
+    Q_GADGET
+    QML_VALUE_TYPE(menuOffer)
+    Q_PROPERTY(int action MEMBER action CONSTANT)
+    Q_PROPERTY(QString title MEMBER title CONSTANT)
+    Q_PROPERTY(QString icon MEMBER icon CONSTANT)
+    Q_PROPERTY(bool destructive MEMBER destructive CONSTANT)
+    Q_PROPERTY(bool offered READ offered CONSTANT)
+
+public:
+    int action = -1; // a value of the screen's MenuAction; -1 for an entry not offered
+    QString title;   // already localised
+    QString icon;    // symbol name, empty for none
+    bool destructive = false;
+
+    bool offered() const { return action >= 0; }
+    friend bool operator==(const MenuOffer&, const MenuOffer&) = default;
+};
+
+// What one menu offers at the moment it is opened: the entries in menu order. The screens
+// decide it; QML shows exactly these entries, and tests read them.
+class MenuOffers {
+    Q_GADGET
+    QML_VALUE_TYPE(menuOffers)
+    Q_PROPERTY(int count READ count CONSTANT)
+
+public:
+    // Appends an entry whose title is a key of the main localisation table.
+    template <class Action>
+    MenuOffers& add(Action action, const QString& titleKey, const QString& icon = {},
+                    bool destructive = false) {
+        return addLocalized(int(action), titleKey, icon, destructive);
+    }
+
+    const QList<MenuOffer>& entries() const { return entries_; }
+    int count() const { return int(entries_.size()); }
+    QStringList titles() const;
+    // The entry of action, or one whose offered is false when the menu does not offer it.
+    Q_INVOKABLE MenuOffer entry(int action) const;
+    Q_INVOKABLE bool offers(int action) const { return entry(action).offered(); }
+
+    friend bool operator==(const MenuOffers&, const MenuOffers&) = default;
+
+private:
+    MenuOffers& addLocalized(int action, const QString& titleKey, const QString& icon,
+                             bool destructive);
+
+    QList<MenuOffer> entries_;
+};

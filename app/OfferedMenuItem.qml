@@ -1,0 +1,24 @@
+pragma ComponentBehavior: Bound
+import QtQuick
+import QtQuick.Controls
+import Nudgebox.Screens as Screens
+
+// One entry of a context menu, drawn as the screen offers it: left out while the screen does
+// not offer it, its symbol before its title, red when destructive.
+MenuItem {
+    id: item
+    required property Screens.menuOffers offers
+    required property int menuAction
+    readonly property Screens.menuOffer offer: item.offers.entry(item.menuAction)
+
+    visible: item.offer.offered
+    enabled: item.visible
+    height: item.visible ? item.implicitHeight : 0
+    text: (Screens.Symbols.glyph(item.offer.icon) + " " + item.offer.title).trim()
+    contentItem: Label {
+        text: item.text
+        color: item.offer.destructive ? "red" : item.palette.windowText
+        font: item.font
+        verticalAlignment: Text.AlignVCenter
+    }
+}

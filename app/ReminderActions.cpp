@@ -1,0 +1,121 @@
+#include "ReminderActions.h"
+
+#include "CompletedReminders.h"
+#include "SaveStep.h"
+#include "UpdatePieChartData.h"
+#include "store/ModelContext.h"
+
+#include <QLoggingCategory>
+
+namespace {
+// Where a hand-over pass is in its steps; off unless asked for (nudgebox.handover.debug=true).
+Q_LOGGING_CATEGORY(lcHandOver, "nudgebox.handover", QtInfoMsg)
+} // namespace
+
+ReminderActions::ReminderActions(Query<Reminder>* reminders, PlatformServices& services,
+                                 Binding<PieChartSlices> pieChartData,
+                                 Binding<std::optional<ReminderCategory>> selectedCategory)
+    : reminders_(reminders)
+    , services_(services)
+    , pieChartData_(pieChartData)
+    , selectedCategory_(selectedCategory) {}
+
+std::shared_ptr<Reminder> ReminderActions::reminder(const QString& idText) const {
+    const auto id = Reminder::idFromText(idText);
+    if (!id)
+        return nullptr;
+    for (const auto& reminder : reminders())
+        if (reminder->id() == *id)
+            return reminder;
+    return nullptr;
+}
+
+void ReminderActions::removeNotifications(const Reminder& reminder) {
+    const QStringList identifiers{reminder.idText()};
+    services_.removePendingNotificationRequests(identifiers);
+    services_.removeDeliveredNotifications(identifiers);
+}
+
+void ReminderActions::flipCompletion(Reminder& reminder) {
+    reminder.setCompleted(!reminder.completed());
+    if (reminder.completed())
+        removeNotifications(reminder);
+}
+
+void ReminderActions::complete(Reminder& reminder) {
+    if (reminder.completed())
+        return;
+    reminder.setCompleted(true);
+    removeNotifications(reminder);
+}
+
+void ReminderActions::remove(const std::shared_ptr<Reminder>& reminder) {
+    removeNotifications(*reminder);
+    modelContext().remove(reminder);
+}
+
+void ReminderActions::removeAllWithId(const QUuid& id) {
+    QList<std::shared_ptr<Reminder>> matching;
+    for (const auto& reminder : reminders())
+        if (reminder->id() == id)
+            matching.append(reminder);
+    for (const auto& reminder : matching)
+        remove(reminder);
+}
+
+bool ReminderActions::save() {
+    if (!saveStep(modelContext()))
+        return false;
+    updatePieChartData();
+    return true;
+}
+
+void ReminderActions::updatePieChartData() {
+    ::updatePieChartData(selectedCategory(), reminders(), pieChartData_, services_);
+}
+
+void ReminderActions::toggleCompletion(const QString& idText) {
+    const auto target = reminder(idText);
+    if (!target)
+        return;
+    flipCompletion(*target);
+    save();
+}
+
+void ReminderActions::deleteReminder(const QString& idText) {
+    const auto target = reminder(idText);
+    if (!target)
+        return;
+    removeAllWithId(target->id());
+    save();
+}
+
+void ReminderActions::copyToClipboard(const QString& idText) {
+    if (const auto target = reminder(idText))
+        services_.setPasteboardString(target->text());
+}
+
+void ReminderActions::applyCompletedReminders(UserDefaults& shared) {
+    const QStringList handled = CompletedReminders::read(shared);
+    if (!handled.isEmpty()) {
+        qCDebug(lcHandOver) << "applying" << handled.size() << "listed ids";
+        const QSet<QUuid> ids = CompletedReminders::namedIds(handled);
+        for (const auto& reminder : reminders()) {
+            if (!ids.contains(reminder->id()))
+                continue;
+            removeNotifications(*reminder);
+            reminder->setCompleted(true);
+        }
+        // The ids leave the list only once their completions are stored: killed or failing
+        // in between, the next pass finds them again.
+        if (!saveStep(modelContext()))
+            return;
+        qCDebug(lcHandOver) << "completions stored; removing the applied ids from the list";
+        CompletedReminders::removeHandled(shared, handled);
+    }
+    // The widget reloads once the change is stored: through the slices when a category is
+    // selected, here when none is.
+    updatePieChartData();
+    if (!selectedCategory())
+        services_.reloadAllTimelines();
+}
