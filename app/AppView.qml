@@ -18,12 +18,14 @@ SplitView {
     }
 
     Loader {
+        id: overview
         objectName: "overviewColumn"
-        active: frame.view.chartView !== null
-        visible: active
+        visible: frame.view.chartView !== null
         SplitView.preferredWidth: 360
-        SplitView.minimumWidth: visible ? 240 : 0
-        sourceComponent: ChartView { view: frame.view.chartView }
+        SplitView.minimumWidth: overview.visible ? 240 : 0
+        // By URL: a Loader cannot instantiate an inline component of a bound file.
+        Component.onCompleted: if (frame.view.chartView)
+            overview.setSource("ChartView.qml", { view: frame.view.chartView })
     }
 
     ReminderView {

@@ -28,6 +28,11 @@ ChartView::ScreenState ChartView::screenState() const {
     return categoryReminders().isEmpty() ? ScreenState::NoReminders : ScreenState::Chart;
 }
 
+int ChartView::statusSwitchIndex() const {
+    const qint64 filter = filterByCompletedStatus();
+    return filter == 0 || filter == 1 ? int(filter) : -1;
+}
+
 void ChartView::setSearchText(const QString& text) {
     if (text == searchText_)
         return;
@@ -107,12 +112,10 @@ bool ChartView::showsSeparators() const {
     return device == UIUserInterfaceIdiom::Phone && filterByCompletedStatus() == 1;
 }
 
-QVariantMap ChartView::titles() const {
-    QVariantMap titles;
-    for (const char* key :
-         {"No category selected", "No reminders", "Completed", "Still pending", "Edit", "Done"})
-        titles.insert(QString::fromUtf8(key), NSLocalizedString(QString::fromUtf8(key)));
-    return titles;
+QString ChartView::title(const QString& key) const {
+    static const QStringList keys{"No category selected", "No reminders", "Completed",
+                                  "Still pending",        "Edit",         "Done"};
+    return keys.contains(key) ? NSLocalizedString(key) : QString();
 }
 
 void ChartView::refresh() {

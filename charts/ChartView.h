@@ -30,8 +30,8 @@ class ChartView : public QObject {
     QML_UNCREATABLE("ChartView is created by AppView and ReminderView")
     Q_PROPERTY(UIDevice::UIUserInterfaceIdiom device READ idiom CONSTANT)
     Q_PROPERTY(ScreenState screenState READ screenState NOTIFY changed)
-    Q_PROPERTY(qint64 filterByCompletedStatus READ filterByCompletedStatus WRITE
-                   setFilterByCompletedStatus NOTIFY changed)
+    Q_PROPERTY(int statusSwitchIndex READ statusSwitchIndex WRITE setFilterByCompletedStatus NOTIFY
+                   changed)
     Q_PROPERTY(QString searchText READ searchText WRITE setSearchText NOTIFY changed)
     Q_PROPERTY(bool isEditing READ isEditing WRITE setIsEditing NOTIFY changed)
     Q_PROPERTY(ReminderListModel* rows READ rows CONSTANT)
@@ -43,7 +43,6 @@ class ChartView : public QObject {
     Q_PROPERTY(bool showsBulkComplete READ showsBulkComplete NOTIFY changed)
     Q_PROPERTY(bool showsEditButton READ showsEditButton NOTIFY changed)
     Q_PROPERTY(bool showsSeparators READ showsSeparators NOTIFY changed)
-    Q_PROPERTY(QVariantMap titles READ titles CONSTANT)
 
 public:
     enum class ScreenState { NoCategory, NoReminders, Chart };
@@ -62,6 +61,8 @@ public:
     ScreenState screenState() const;
     qint64 filterByCompletedStatus() const { return filterByCompletedStatus_.value(); }
     void setFilterByCompletedStatus(qint64 value) { filterByCompletedStatus_.setValue(value); }
+    // The switch's segment: 0 "Completed", 1 "Still pending", -1 for any other stored value.
+    int statusSwitchIndex() const;
     QString searchText() const { return searchText_; }
     void setSearchText(const QString& text);
     bool isEditing() const { return isEditing_; }
@@ -88,7 +89,8 @@ public:
     bool showsBulkComplete() const { return showsBulkDelete() && filterByCompletedStatus() == 1; }
     bool showsEditButton() const { return !categoryReminders().isEmpty(); }
     bool showsSeparators() const;
-    QVariantMap titles() const;
+    // A fixed title of the screen, looked up in the main localisation table.
+    Q_INVOKABLE QString title(const QString& key) const;
 
     // What a reminder's row menu offers now; nothing for an unknown id.
     Q_INVOKABLE MenuOffers rowMenu(const QString& id) const;

@@ -115,13 +115,15 @@ void ReminderView::setShowPieChartSheet(bool shown) {
         return;
     showPieChartSheet_ = shown;
     if (shown) {
-        sheetReminders_ = std::make_unique<Query<Reminder>>(
+        auto* reminders = new Query<Reminder>(
             &actions_.modelContext(),
             SortDescriptor<Reminder>::forward(&Reminder::text, Reminder::textAttribute));
-        sheetChartView_ = new ChartView(pieChartData_, selectedCategory_, sheetReminders_.get(),
-                                        device, services_, this);
+        sheetChartView_ =
+            new ChartView(pieChartData_, selectedCategory_, reminders, device, services_, this);
+        reminders->setParent(sheetChartView_); // the sheet's query goes with it
     } else if (sheetChartView_) {
-        sheetChartView_->deleteLater();
+        // Gone for QML at once (the sheet drops its content), deleted once that is done.
+        std::exchange(sheetChartView_, nullptr)->deleteLater();
     }
     emit showPieChartSheetChanged();
 }
@@ -174,12 +176,10 @@ void ReminderView::refreshGroups() {
                        isCompletedExpanded()});
 }
 
-QVariantMap ReminderView::titles() const {
-    QVariantMap titles;
-    for (const char* key : {"No category selected", "New reminder", "Pending reminders",
-                            "Completed reminders", "Add reminder", "Paste", "Edit", "Done"})
-        titles.insert(QString::fromUtf8(key), NSLocalizedString(QString::fromUtf8(key)));
-    return titles;
+QString ReminderView::title(const QString& key) const {
+    static const QStringList keys{
+        "No category selected", "New reminder", "Add reminder", "Paste", "Edit", "Done"};
+    return keys.contains(key) ? NSLocalizedString(key) : QString();
 }
 
 MenuOffers ReminderView::rowMenu(const QString& id) const {

@@ -53,7 +53,6 @@ class ReminderView : public QObject {
     Q_PROPERTY(bool showsEditButton READ showsEditButton NOTIFY listsChanged)
     Q_PROPERTY(bool showsChartButton READ showsChartButton CONSTANT)
     Q_PROPERTY(bool pasteShowsTitle READ pasteShowsTitle CONSTANT)
-    Q_PROPERTY(QVariantMap titles READ titles CONSTANT)
     Q_PROPERTY(MenuOffers pendingHeaderMenu READ pendingHeaderMenu NOTIFY menusChanged)
     Q_PROPERTY(MenuOffers completedHeaderMenu READ completedHeaderMenu NOTIFY menusChanged)
     Q_PROPERTY(MenuOffers informationMenu READ informationMenu CONSTANT)
@@ -128,7 +127,8 @@ public:
     bool showsEditButton() const { return showsPendingGroup() || showsCompletedGroup(); }
     bool showsChartButton() const { return device == UIUserInterfaceIdiom::Phone; }
     bool pasteShowsTitle() const { return device != UIUserInterfaceIdiom::Phone; }
-    QVariantMap titles() const;
+    // A fixed title of the screen, looked up in the main localisation table.
+    Q_INVOKABLE QString title(const QString& key) const;
 
     // What the menus offer now: a reminder's row (nothing for an unknown id), a group's header
     // and the information menu. The row menu's submenus list these models.
@@ -203,7 +203,6 @@ private:
     bool isTextFieldFocused_ = false;
     bool showPieChartSheet_ = false;
     bool isEditing_ = false;
-    std::unique_ptr<Query<Reminder>> sheetReminders_;
     QPointer<ChartView> sheetChartView_;
     ReminderListModel pendingRows_;
     ReminderListModel completedRows_;

@@ -1,4 +1,5 @@
 pragma ComponentBehavior: Bound
+import QtQml.Models
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
@@ -16,7 +17,7 @@ Pane {
         objectName: "noCategory"
         visible: !root.view.hasSelection
         anchors.centerIn: parent
-        text: root.view.titles["No category selected"]
+        text: root.view.title("No category selected")
         font.pixelSize: 17
     }
 
@@ -158,58 +159,77 @@ Pane {
         }
     }
 
-    component GroupHeader: ItemDelegate {
-        id: header
-        required property int section
-        required property bool expanded
-        required property string title
-        objectName: header.section === Screens.ReminderView.Completed ? "completedHeader" : "pendingHeader"
-        contentItem: RowLayout {
-            Label { text: header.title; font.bold: true; font.pixelSize: 20; Layout.fillWidth: true }
-            Label { text: header.expanded ? "⌄" : "›"; font.pixelSize: 18; color: "darkcyan" }
-        }
-        onClicked: root.view.toggleSection(header.section)
-        onPressAndHold: headerMenu.openFor(header.section)
-        TapHandler {
-            acceptedButtons: Qt.RightButton
-            onTapped: headerMenu.openFor(header.section)
-        }
-    }
-
-    component ReminderRow: SwipeDelegate {
-        id: row
+    // One entry of the groups: a group's header or a reminder's row.
+    component GroupEntry: SwipeDelegate {
+        id: entry
+        required property bool header
+        required property bool completed
+        required property int offset
         required property string idText
         required property string reminderText
-        required property int offset
-        required property bool completed
-        readonly property int count: row.completed ? root.view.completedCount : root.view.pendingCount
-        objectName: (row.completed ? "completed:" : "pending:") + row.reminderText
+        required property string title
+        required property bool expanded
+        readonly property int section: entry.completed ? Screens.ReminderView.Completed
+                                                       : Screens.ReminderView.Pending
+        readonly property int count: entry.completed ? root.view.completedCount : root.view.pendingCount
+        objectName: entry.header ? (entry.completed ? "completedHeader" : "pendingHeader")
+                                 : (entry.completed ? "completed:" : "pending:") + entry.reminderText
+        swipe.enabled: !entry.header
         contentItem: RowLayout {
-            SymbolIcon { visible: row.completed; name: "checkmark.circle.fill" }
+            Label {
+                visible: entry.header
+                text: entry.title
+                font.bold: true
+                font.pixelSize: 20
+                Layout.fillWidth: true
+            }
+            Label {
+                visible: entry.header
+                text: entry.expanded ? "⌄" : "›"
+                font.pixelSize: 18
+                color: "darkcyan"
+            }
+            SymbolIcon { visible: !entry.header && entry.completed; name: "checkmark.circle.fill" }
             // A reminder is the user's own text: never read as markup, and drawn in an
             // isolate of its own so its direction controls reorder nothing around it.
-            Label { objectName: "reminderLabel"; text: ReminderText.shown(row.reminderText)
-                    textFormat: Text.PlainText; Layout.fillWidth: true; wrapMode: Text.Wrap }
+            Label {
+                objectName: "reminderLabel"
+                visible: !entry.header
+                text: ReminderText.shown(entry.reminderText)
+                textFormat: Text.PlainText
+                Layout.fillWidth: true
+                wrapMode: Text.Wrap
+            }
             RowLayout {
-                visible: root.view.isEditing
-                ToolButton { text: "▲"; enabled: row.offset > 0
-                             onClicked: root.view.moveReminder(row.idText, row.offset - 1) }
-                ToolButton { text: "▼"; enabled: row.offset < row.count - 1
-                             onClicked: root.view.moveReminder(row.idText, row.offset + 2) }
-                ToolButton { text: "⛔"; onClicked: root.view.deleteBySwipe(row.idText) }
+                visible: !entry.header && root.view.isEditing
+                ToolButton { text: "▲"; enabled: entry.offset > 0
+                             onClicked: root.view.moveReminder(entry.idText, entry.offset - 1) }
+                ToolButton { text: "▼"; enabled: entry.offset < entry.count - 1
+                             onClicked: root.view.moveReminder(entry.idText, entry.offset + 2) }
+                ToolButton { text: "⛔"; onClicked: root.view.deleteBySwipe(entry.idText) }
             }
         }
         swipe.right: Rectangle {
-            width: row.height * 1.6; height: row.height; anchors.right: parent.right
+            width: entry.height * 1.6
+            height: entry.height
+            anchors.right: parent.right
             color: "red"
             Label { anchors.centerIn: parent; text: "🗑️"; color: "white" }
-            TapHandler { onTapped: root.view.deleteBySwipe(row.idText) }
+            TapHandler { onTapped: root.view.deleteBySwipe(entry.idText) }
         }
-        onClicked: root.view.toggleCompletion(row.idText)
-        onPressAndHold: rowMenu.openFor(row.idText)
+
+        function openMenu() {
+            if (entry.header)
+                headerMenu.openFor(entry.section)
+            else
+                rowMenu.openFor(entry.idText)
+        }
+        onClicked: entry.header ? root.view.toggleSection(entry.section)
+                                : root.view.toggleCompletion(entry.idText)
+        onPressAndHold: entry.openMenu()
         TapHandler {
             acceptedButtons: Qt.RightButton
-            onTapped: rowMenu.openFor(row.idText)
+            onTapped: entry.openMenu()
         }
     }
 
@@ -232,7 +252,7 @@ Pane {
             ToolButton {
                 objectName: "editButton"
                 visible: root.view.showsEditButton
-                text: root.view.isEditing ? root.view.titles["Done"] : root.view.titles["Edit"]
+                text: root.view.isEditing ? root.view.title("Done") : root.view.title("Edit")
                 onClicked: root.view.isEditing = !root.view.isEditing
             }
             ToolButton {
@@ -248,6 +268,37 @@ Pane {
             }
         }
 
+        Label {
+            text: root.view.title("New reminder")
+            font.bold: true
+            font.pixelSize: 20
+            Layout.margins: 8
+        }
+        RowLayout {
+            Layout.fillWidth: true
+            Layout.leftMargin: 8
+            Layout.rightMargin: 8
+            Layout.bottomMargin: 4
+            TextField {
+                id: addField
+                objectName: "addField"
+                Layout.fillWidth: true
+                placeholderText: root.view.title("Add reminder")
+                text: root.view.textField
+                onTextEdited: root.view.textField = addField.text
+                onAccepted: root.view.addReminder()
+                onActiveFocusChanged: root.view.isTextFieldFocused = addField.activeFocus
+                background: Rectangle { radius: 5; border.color: "cyan"; border.width: 1
+                                        color: addField.palette.base }
+            }
+            Button {
+                objectName: "pasteButton"
+                text: Screens.Symbols.glyph("doc.on.clipboard")
+                      + (root.view.pasteShowsTitle ? " " + root.view.title("Paste") : "")
+                onClicked: root.view.pasteFromPasteboard()
+            }
+        }
+
         // Only the rows on screen are built, however long the groups are.
         ListView {
             objectName: "reminderList"
@@ -257,74 +308,13 @@ Pane {
             model: root.view.groups
             ScrollBar.vertical: ScrollBar {}
 
-            header: ColumnLayout {
-                width: ListView.view.width
-                spacing: 0
-                Label {
-                    text: root.view.titles["New reminder"]
-                    font.bold: true
-                    font.pixelSize: 20
-                    color: palette.windowText
-                    Layout.margins: 8
-                }
-                RowLayout {
-                    Layout.fillWidth: true
-                    Layout.leftMargin: 8
-                    Layout.rightMargin: 8
-                    Layout.bottomMargin: 4
-                    TextField {
-                        id: addField
-                        objectName: "addField"
-                        Layout.fillWidth: true
-                        placeholderText: root.view.titles["Add reminder"]
-                        text: root.view.textField
-                        onTextEdited: root.view.textField = text
-                        onAccepted: root.view.addReminder()
-                        onActiveFocusChanged: root.view.isTextFieldFocused = activeFocus
-                        background: Rectangle { radius: 5; border.color: "cyan"; border.width: 1
-                                                color: addField.palette.base }
-                    }
-                    Button {
-                        objectName: "pasteButton"
-                        text: Screens.Symbols.glyph("doc.on.clipboard")
-                              + (root.view.pasteShowsTitle ? " " + root.view.titles["Paste"] : "")
-                        onClicked: root.view.pasteFromPasteboard()
-                    }
-                }
-            }
-
-            // A header or a reminder row; rows the search hides take no room.
-            delegate: Loader {
-                id: entry
-                required property bool header
-                required property bool completed
-                required property int offset
-                required property string idText
-                required property string reminderText
+            // Rows the search hides take no room.
+            delegate: GroupEntry {
+                id: groupEntry
                 required property bool shown
-                required property string title
-                required property bool expanded
                 width: ListView.view.width
-                height: entry.shown ? entry.implicitHeight : 0
-                visible: entry.shown
-                sourceComponent: entry.header ? headerComponent : rowComponent
-                Component {
-                    id: headerComponent
-                    GroupHeader {
-                        section: entry.completed ? Screens.ReminderView.Completed : Screens.ReminderView.Pending
-                        expanded: entry.expanded
-                        title: entry.title
-                    }
-                }
-                Component {
-                    id: rowComponent
-                    ReminderRow {
-                        idText: entry.idText
-                        completed: entry.completed
-                        offset: entry.offset
-                        reminderText: entry.reminderText
-                    }
-                }
+                height: groupEntry.shown ? groupEntry.implicitHeight : 0
+                visible: groupEntry.shown
             }
         }
     }
@@ -342,10 +332,17 @@ Pane {
             Rectangle { Layout.alignment: Qt.AlignHCenter; Layout.topMargin: 6; width: 40; height: 5
                         radius: 3; color: "gray" }
             Loader {
+                id: sheetContent
+                readonly property Screens.ChartView sheetView: root.view.sheetChartView
                 Layout.fillWidth: true
                 Layout.fillHeight: true
-                active: root.view.sheetChartView !== null
-                sourceComponent: ChartView { view: root.view.sheetChartView }
+                // By URL: a Loader cannot instantiate an inline component of a bound file.
+                onSheetViewChanged: {
+                    if (sheetContent.sheetView)
+                        sheetContent.setSource("ChartView.qml", { view: sheetContent.sheetView })
+                    else
+                        sheetContent.source = ""
+                }
             }
         }
     }

@@ -90,12 +90,12 @@ QVariantList App_WidgetEntryView::chartColors() const {
     return completionChartColors();
 }
 
-QVariantMap App_WidgetEntryView::texts() const {
-    return {
-        {QStringLiteral("noReminders"),
-         NSLocalizedString(QStringLiteral("There are no reminders"))},
-        {QStringLiteral("noPending"), NSLocalizedString(QStringLiteral("No pending reminders"))},
-        {QStringLiteral("name"), QStringLiteral("Nudgebox")}};
+QString App_WidgetEntryView::noRemindersText() const {
+    return NSLocalizedString(QStringLiteral("There are no reminders"));
+}
+
+QString App_WidgetEntryView::noPendingText() const {
+    return NSLocalizedString(QStringLiteral("No pending reminders"));
 }
 
 QVariantList App_WidgetEntryView::rowsVariant() const {

@@ -20,7 +20,8 @@ template <class T> class Query;
 // view is made: the ring of all reminders (small) or the last eight pending ones (large).
 class App_WidgetEntryView : public QObject {
     Q_OBJECT
-    QML_ELEMENT
+    // In QML apart from the file App_WidgetEntryView.qml, which draws it.
+    QML_NAMED_ELEMENT(WidgetEntry)
     QML_UNCREATABLE("made by App_Widget for each entry")
     Q_PROPERTY(WidgetKit::WidgetFamily widgetFamily READ family CONSTANT)
     Q_PROPERTY(SmallState smallState READ smallState CONSTANT)
@@ -28,7 +29,9 @@ class App_WidgetEntryView : public QObject {
     Q_PROPERTY(QVariantList chartColors READ chartColors CONSTANT)
     Q_PROPERTY(QString percentageText READ percentageText CONSTANT)
     Q_PROPERTY(QVariantList rows READ rowsVariant CONSTANT)
-    Q_PROPERTY(QVariantMap texts READ texts CONSTANT)
+    Q_PROPERTY(QString noRemindersText READ noRemindersText CONSTANT)
+    Q_PROPERTY(QString noPendingText READ noPendingText CONSTANT)
+    Q_PROPERTY(QString nameText READ nameText CONSTANT)
 
 public:
     enum class SmallState { NoReminders, NoPending, Chart };
@@ -54,7 +57,10 @@ public:
     const PieChartSlices& pieChartData() const { return pieChartData_; }
     QVariantList pieChartDataVariant() const;
     QVariantList chartColors() const;
-    QVariantMap texts() const;
+    QString noRemindersText() const;
+    QString noPendingText() const;
+    // Any other family shows the widget's name, as is.
+    QString nameText() const { return QStringLiteral("Nudgebox"); }
     QVariantList rowsVariant() const;
     // The icon of the category whose raw value matches the stored text in any letter case.
     static QString iconNameFor(const QString& storedCategory);

@@ -49,6 +49,11 @@ WidgetHost::WidgetHost(QQmlEngine* engine, QObject* parent)
 }
 
 WidgetHost::~WidgetHost() {
+    // The drawings go before the views they read.
+    for (auto& slot : slots_) {
+        delete slot->content;
+        delete slot->view;
+    }
     slots_.clear();
     delete window_;
 }
