@@ -167,9 +167,11 @@ Pane {
                 onClicked: root.view.isEditing ? root.view.toggleSelected(row.idText)
                                                : root.view.toggleCompletion(row.idText)
                 onPressAndHold: rowMenu.openFor(row.idText)
-                TapHandler {
+                // A right click opens the menu only: taken here, the button never sees it.
+                MouseArea {
+                    anchors.fill: parent
                     acceptedButtons: Qt.RightButton
-                    onTapped: rowMenu.openFor(row.idText)
+                    onClicked: rowMenu.openFor(row.idText)
                 }
             }
         }

@@ -227,9 +227,11 @@ Pane {
         onClicked: entry.header ? root.view.toggleSection(entry.section)
                                 : root.view.toggleCompletion(entry.idText)
         onPressAndHold: entry.openMenu()
-        TapHandler {
+        // A right click opens the menu only: taken here, the button never sees it.
+        MouseArea {
+            anchors.fill: parent
             acceptedButtons: Qt.RightButton
-            onTapped: entry.openMenu()
+            onClicked: entry.openMenu()
         }
     }
 

@@ -109,9 +109,11 @@ Pane {
         }
         onClicked: root.view.toggleSection(header.section)
         onPressAndHold: headerMenu.openFor(header.section)
-        TapHandler {
+        // A right click opens the menu only: taken here, the button never sees it.
+        MouseArea {
+            anchors.fill: parent
             acceptedButtons: Qt.RightButton
-            onTapped: headerMenu.openFor(header.section)
+            onClicked: headerMenu.openFor(header.section)
         }
     }
 
@@ -140,9 +142,11 @@ Pane {
         }
         onClicked: root.view.select(row.rawValue)
         onPressAndHold: rowMenu.openFor(row.rawValue, row.section)
-        TapHandler {
+        // A right click opens the menu only: taken here, the button never sees it.
+        MouseArea {
+            anchors.fill: parent
             acceptedButtons: Qt.RightButton
-            onTapped: rowMenu.openFor(row.rawValue, row.section)
+            onClicked: rowMenu.openFor(row.rawValue, row.section)
         }
     }
 

@@ -48,9 +48,40 @@ class UiTest : public QObject {
         return window && QTest::qWaitForWindowExposed(window) ? window : nullptr;
     }
 
-    void click(QQuickWindow* window, QQuickItem* item) {
+    void click(QQuickWindow* window, QQuickItem* item, Qt::MouseButton button = Qt::LeftButton) {
         const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-        QTest::mouseClick(window, Qt::LeftButton, {}, centre.toPoint());
+        QTest::mouseClick(window, button, {}, centre.toPoint());
+    }
+
+    // The entries a menu shows now, in order: its visible items' texts.
+    static QList<QQuickItem*> shownItems(QObject* menu) {
+        QList<QQuickItem*> items;
+        const int count = menu->property("count").toInt();
+        for (int i = 0; i < count; ++i) {
+            QQuickItem* item = nullptr;
+            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem*, item),
+                                      Q_ARG(int, i));
+            if (item && item->isVisible() && item->height() > 0)
+                items << item;
+        }
+        return items;
+    }
+    // Whether the menu shows exactly the offered entries, in order (texts carry a symbol first).
+    static bool showsExactly(QObject* menu, const MenuOffers& offers) {
+        const auto items = shownItems(menu);
+        const QStringList titles = offers.titles();
+        if (items.size() != titles.size())
+            return false;
+        for (qsizetype i = 0; i < items.size(); ++i)
+            if (!items[i]->property("text").toString().endsWith(titles[i]))
+                return false;
+        return true;
+    }
+    static QQuickItem* shownItem(QObject* menu, const QString& title) {
+        for (QQuickItem* item : shownItems(menu))
+            if (item->property("text").toString().endsWith(title))
+                return item;
+        return nullptr;
     }
 
 private slots:
@@ -80,13 +111,19 @@ private slots:
         QVERIFY(find(window, "completed:Feed the cat") != nullptr);
         QVERIFY(row->property("highlighted").toBool());
 
-        // A right click opens the row's menu with the view's entries.
-        const QPointF centre = row->mapToScene(QPointF(row->width() / 2, row->height() / 2));
-        QTest::mouseClick(window, Qt::RightButton, {}, centre.toPoint());
+        // A right click on another row opens that row's menu only: the selection stays.
+        QQuickItem* games = find(window, "row:Games");
+        QVERIFY(games);
+        click(window, games, Qt::RightButton);
         QObject* menu = window->findChild<QObject*>("sidebarRowMenu");
         QVERIFY(menu);
         QTRY_VERIFY(menu->property("opened").toBool());
-        QMetaObject::invokeMethod(menu, "close");
+        QCOMPARE(appView.mainView()->selectedCategoryRawValue(), QStringLiteral("Pets"));
+        QVERIFY(
+            showsExactly(menu, appView.mainView()->rowMenu("Games", MainView::Section::Others)));
+        // Choosing an entry acts on the row the menu was opened for.
+        click(window, shownItem(menu, "Add favorite"));
+        QTRY_COMPARE(appView.mainView()->favoriteNames(), QStringList{"Games"});
         QTRY_VERIFY(!menu->property("visible").toBool());
 
         // Clicking the Others header collapses the section through the view.
@@ -218,7 +255,7 @@ private slots:
         QVERIFY(!fixture_.context()->hasChanges());
         // Focus leaving the empty field adds nothing more.
         click(window, find(window, "listSearch"));
-        QTest::qWait(50);
+        QTRY_VERIFY(!field->hasActiveFocus());
         QCOMPARE(fixture_.context()->fetch<Reminder>().size(), 1);
     }
 
@@ -254,7 +291,9 @@ private slots:
                     ring->width() > 100);
         QTRY_COMPARE(find(window, "centrePercentage")->property("text").toString(),
                      QStringLiteral("33%"));
-        QTest::qWait(100);
+        QSignalSpy frames(window, &QQuickWindow::frameSwapped);
+        window->requestUpdate();
+        QVERIFY(frames.wait());
         const QImage shot = window->grabWindow();
         const QPointF centre = ring->mapToScene(QPointF(ring->width() / 2, ring->height() / 2));
         const double radius = ring->width() / 2 * 0.9; // in the middle of the ring's band
@@ -279,6 +318,82 @@ private slots:
         // The hole is background.
         QCOMPARE(shot.pixelColor(QPoint(int(centre.x()), int(centre.y() + ring->width() * 0.3))),
                  background);
+    }
+
+    // A right click on a reminder opens its menu and nothing else; the menu keeps the reminder
+    // it was opened on while the rows around it shift, and acts on exactly that one.
+    void theRowMenuActsOnTheReminderItWasOpenedOn() {
+        auto first = fixture_.add("Pets", "first", false, 1);
+        auto second = fixture_.add("Pets", "second", false, 2);
+        auto third = fixture_.add("Pets", "third", false, 3);
+        fixture_.save();
+        ScenePhaseSource phase;
+        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::Pad, fixture_.services);
+        QQmlApplicationEngine engine;
+        QQuickWindow* window = show(engine, appView);
+        QVERIFY(window);
+        QQuickItem* category = nullptr;
+        QTRY_VERIFY((category = find(window, "row:Pets")) != nullptr);
+        click(window, category);
+        QQuickItem* row = nullptr;
+        QTRY_VERIFY((row = find(window, "pending:second")) != nullptr && row->isVisible());
+
+        click(window, row, Qt::RightButton);
+        QObject* menu = window->findChild<QObject*>("reminderRowMenu");
+        QVERIFY(menu);
+        QTRY_VERIFY(menu->property("opened").toBool());
+        QVERIFY(!first->completed() && !second->completed() && !third->completed());
+        QVERIFY(!fixture_.context()->hasChanges());
+        QVERIFY(showsExactly(menu, appView.reminderView()->rowMenu(second->idText())));
+
+        // Meanwhile the rows shift: one comes in above, the first leaves the group.
+        auto above = fixture_.add("Pets", "above", false, 0);
+        fixture_.save();
+        appView.reminderView()->toggleCompletion(first->idText());
+        QTRY_VERIFY(find(window, "pending:above") != nullptr);
+        QTRY_VERIFY(find(window, "completed:first") != nullptr);
+        QVERIFY(menu->property("opened").toBool());
+
+        click(window, shownItem(menu, "Delete reminder"));
+        QTRY_VERIFY(second->isDeleted());
+        QVERIFY(!above->isDeleted() && !first->isDeleted() && !third->isDeleted());
+        QCOMPARE(fixture_.services.removedIds(), (QStringList{first->idText(), second->idText()}));
+        QTRY_VERIFY(find(window, "pending:second") == nullptr);
+    }
+
+    // Each opening of a menu shows exactly the entries offered then, however often it opens.
+    void aMenuShowsItsEntriesEveryTimeItOpens() {
+        fixture_.add("Pets", "done", true);
+        fixture_.add("Pets", "todo");
+        fixture_.save();
+        ScenePhaseSource phase;
+        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::Pad, fixture_.services);
+        QQmlApplicationEngine engine;
+        QQuickWindow* window = show(engine, appView);
+        QVERIFY(window);
+        QQuickItem* row = nullptr;
+        QTRY_VERIFY((row = find(window, "row:Pets")) != nullptr);
+        QObject* rowMenu = window->findChild<QObject*>("sidebarRowMenu");
+        QObject* headerMenu = window->findChild<QObject*>("sidebarHeaderMenu");
+        QVERIFY(rowMenu && headerMenu);
+        const MenuOffers offers = appView.mainView()->rowMenu("Pets", MainView::Section::Others);
+        QCOMPARE(offers.titles(), (QStringList{"Add favorite", "Set as default",
+                                               "Mark all as completed", "Delete all reminders"}));
+        for (int opening = 0; opening < 5; ++opening) {
+            click(window, row, Qt::RightButton);
+            QTRY_VERIFY(rowMenu->property("opened").toBool());
+            QVERIFY2(showsExactly(rowMenu, offers), qPrintable(QString::number(opening)));
+            QTest::keyClick(window, Qt::Key_Escape);
+            QTRY_VERIFY(!rowMenu->property("visible").toBool());
+
+            click(window, find(window, "othersHeader"), Qt::RightButton);
+            QTRY_VERIFY(headerMenu->property("opened").toBool());
+            QVERIFY(showsExactly(headerMenu, appView.mainView()->othersHeaderMenu()));
+            QTest::keyClick(window, Qt::Key_Escape);
+            QTRY_VERIFY(!headerMenu->property("visible").toBool());
+        }
+        QVERIFY(appView.mainView()->isOthersExpanded()); // a right click never toggles
+        QVERIFY(!fixture_.context()->hasChanges());
     }
 
     void aPhoneHasNoOverviewColumn() {
