@@ -259,19 +259,6 @@ void UNUserNotificationCenter::getPendingNotificationRequests(
     });
 }
 
-void UNUserNotificationCenter::getDeliveredNotifications(QObject* receiver,
-                                                         std::function<void(QStringList)> handler) {
-    QPointer<QObject> guard(receiver);
-    post([guard, handler = std::move(handler)](Service& service) {
-        QStringList identifiers;
-        if (NotificationStore* store = service.store())
-            for (const auto& delivered : store->delivered())
-                if (!delivered.closeRequested)
-                    identifiers.append(delivered.identifier);
-        deliver(guard, [handler, identifiers] { handler(identifiers); });
-    });
-}
-
 void UNUserNotificationCenter::waitForPendingOperations() {
     QSemaphore done;
     post([&done](Service&) { done.release(); });

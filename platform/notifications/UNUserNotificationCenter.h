@@ -35,10 +35,9 @@ public:
     void removePendingNotificationRequests(const QStringList& identifiers);
     void removeDeliveredNotifications(const QStringList& identifiers);
 
-    // What the service holds now, handed to receiver's thread; for tests and diagnostics.
+    // The pending requests the service holds now, handed to receiver's thread.
     void getPendingNotificationRequests(QObject* receiver,
                                         std::function<void(QList<UNNotificationRequest>)> handler);
-    void getDeliveredNotifications(QObject* receiver, std::function<void(QStringList)> handler);
 
     // Blocks until every operation issued so far has been carried out.
     void waitForPendingOperations();

@@ -545,7 +545,6 @@ bool ModelContext::save(QString* errorDescription) {
     if (std::exchange(rereadAfterSave_, false))
         lastDataVersion_ = -1; // the next look reads the merged rows
     autosaveTimer_.stop();
-    emit didSave();
     return true;
 }
 

@@ -70,7 +70,6 @@ public:
 signals:
     // Emitted once per turn of the event loop after one or more changes.
     void didChange();
-    void didSave();
 
 private:
     friend class ModelContainer;
