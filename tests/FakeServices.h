@@ -9,6 +9,8 @@
 #include <QStringList>
 #include <QUrl>
 
+#include <functional>
+
 // The platform services as the screen tests see them: every call is recorded, in order, and
 // the permission request is answered as the test says, later and on the receiver's thread
 // like the real notification centre's answer.
@@ -31,6 +33,10 @@ public:
     QList<QUrl> opened;
     int answers = 0; // permission answers handed to their receivers
     int reloads = 0;
+    // Run at each reload request and each notification removal, for tests that look at the
+    // world at that moment or change it then.
+    std::function<void()> onReload;
+    std::function<void()> onRemoval;
 
     void requestAuthorization(UNAuthorizationOptions options, QObject* receiver,
                               AuthorizationHandler handler) override {
@@ -48,11 +54,17 @@ public:
     }
     void removePendingNotificationRequests(const QStringList& identifiers) override {
         notificationCalls.append({QStringLiteral("removePending"), identifiers});
+        if (onRemoval)
+            onRemoval();
     }
     void removeDeliveredNotifications(const QStringList& identifiers) override {
         notificationCalls.append({QStringLiteral("removeDelivered"), identifiers});
     }
-    void reloadAllTimelines() override { ++reloads; }
+    void reloadAllTimelines() override {
+        ++reloads;
+        if (onReload)
+            onReload();
+    }
     QString pasteboardString() const override { return pasteboard; }
     void setPasteboardString(const QString& text) override { pasteboard = text; }
     bool openUrl(const QUrl& url) override {

@@ -94,7 +94,7 @@ private slots:
 
     void toolbarOffersFollowSelectionAndSwitch() {
         auto a = fixture_.add("Pets", "a");
-        fixture_.add("Pets", "b", true);
+        auto b = fixture_.add("Pets", "b", true);
         selected_.setValue(pets);
         ChartView& chart = view();
         QVERIFY(!chart.showsBulkDelete() && !chart.showsBulkComplete());
@@ -108,11 +108,14 @@ private slots:
         QCOMPARE(chart.multiSelection(), QSet<QUuid>{a->id()});
         chart.setSelected("not an id", true);
         QCOMPARE(chart.multiSelection().size(), 1);
+        // "a" is no longer shown, so nothing selected is: nothing to offer.
         chart.setFilterByCompletedStatus(0);
+        QVERIFY(!chart.showsBulkDelete() && !chart.showsBulkComplete());
+        chart.toggleSelected(b->idText());
         QVERIFY(chart.showsBulkDelete());
         QVERIFY(!chart.showsBulkComplete());
         chart.setFilterByCompletedStatus(2);
-        QVERIFY(!chart.showsBulkComplete());
+        QVERIFY(!chart.showsBulkDelete() && !chart.showsBulkComplete());
         QVERIFY(!view(UIUserInterfaceIdiom::Pad).showsSeparators());
         ChartView& phone = view(UIUserInterfaceIdiom::Phone);
         QVERIFY(!phone.showsSeparators());
@@ -170,28 +173,103 @@ private slots:
         auto a = fixture_.add("Pets", "a");
         auto b = fixture_.add("Pets", "b", true);
         auto c = fixture_.add("Pets", "c");
+        // Another record with a's id, in a category not shown.
+        auto twin = std::make_shared<Reminder>("Work", false, a->id(), 0, "a's twin");
+        fixture_.context()->insert(twin);
         fixture_.save();
         selected_.setValue(pets);
         ChartView& chart = view();
         chart.setSelected(a->idText(), true);
-        chart.setSelected(b->idText(), true);
+        chart.setSelected(c->idText(), true);
         chart.completeSelection();
-        QVERIFY(a->completed() && b->completed() && !c->completed());
-        // b was completed already: its notifications are left alone.
-        QCOMPARE(services().removedIds(), QStringList{a->idText()});
-        QCOMPARE(slices_.value(), (PieChartSlices{{2.0, ReminderStatus::completed},
-                                                  {1.0, ReminderStatus::pending}}));
+        QVERIFY(a->completed() && c->completed());
+        QVERIFY(!twin->completed());
+        QCOMPARE(asSet(services().removedIds()), (QSet<QString>{a->idText(), c->idText()}));
+        QCOMPARE(slices_.value(), (PieChartSlices{{3.0, ReminderStatus::completed},
+                                                  {0.0, ReminderStatus::pending}}));
 
         services().clear();
+        chart.setFilterByCompletedStatus(0);
+        chart.setSelected(c->idText(), false);
+        chart.setSelected(a->idText(), true);
+        chart.setSelected(b->idText(), true);
         chart.deleteSelection();
         QVERIFY(a->isDeleted() && b->isDeleted() && !c->isDeleted());
-        QCOMPARE(chart.multiSelection(), (QSet<QUuid>{a->id(), b->id()}));
+        QVERIFY(!twin->isDeleted());
         QCOMPARE(asSet(services().removedIds()), (QSet<QString>{a->idText(), b->idText()}));
+        // The id of what it deleted stays selected, but no shown row is: nothing is offered.
+        // a's id leaves: it is now only the hidden twin's, which must not come up selected.
+        QCOMPARE(chart.multiSelection(), QSet<QUuid>{b->id()});
+        QVERIFY(!chart.showsBulkDelete());
         // Again: nothing matches any more, yet it saves and refreshes.
         slices_.setValue({});
         chart.deleteSelection();
-        QCOMPARE(slices_.value(), (PieChartSlices{{0.0, ReminderStatus::completed},
-                                                  {1.0, ReminderStatus::pending}}));
+        QVERIFY(!twin->isDeleted());
+        QCOMPARE(slices_.value(), (PieChartSlices{{1.0, ReminderStatus::completed},
+                                                  {0.0, ReminderStatus::pending}}));
+    }
+
+    // Rows selected, then hidden by a change of what is shown: they leave the selection, the
+    // toolbar stops offering what no shown row is selected for, and neither bulk action
+    // reaches them.
+    void hiddenRowsLeaveTheSelection_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<bool>("walkStaysShown");
+        QTest::newRow("category") << "category" << false;
+        QTest::newRow("status switch") << "switch" << false;
+        QTest::newRow("search") << "search" << true;
+        QTest::newRow("completed elsewhere") << "completed" << true;
+    }
+    void hiddenRowsLeaveTheSelection() {
+        QFETCH(QString, change);
+        QFETCH(bool, walkStaysShown);
+        auto walk = fixture_.add("Pets", "walk the dog");
+        auto feed = fixture_.add("Pets", "feed the cat");
+        auto report = fixture_.add("Work", "dog report");
+        fixture_.save();
+        selected_.setValue(pets);
+        ChartView& chart = view();
+        chart.setIsEditing(true);
+        chart.toggleSelected(walk->idText());
+        chart.toggleSelected(feed->idText());
+        QCOMPARE(chart.multiSelection(), (QSet<QUuid>{walk->id(), feed->id()}));
+
+        if (change == "category") {
+            selected_.setValue(ReminderCategory(ReminderCategory::work));
+        } else if (change == "switch") {
+            chart.setFilterByCompletedStatus(0);
+        } else if (change == "search") {
+            chart.setSearchText("DOG");
+        } else {
+            feed->setCompleted(true); // as another screen would, without a word to this one
+            fixture_.save();
+        }
+        const QSet<QUuid> stillSelected = walkStaysShown ? QSet<QUuid>{walk->id()} : QSet<QUuid>{};
+        QTRY_COMPARE(chart.multiSelection(), stillSelected);
+        QCOMPARE(chart.showsBulkDelete(), walkStaysShown);
+        QCOMPARE(chart.showsBulkComplete(), walkStaysShown);
+        for (int row = 0; row < chart.rows()->rowCount(); ++row)
+            QCOMPARE(chart.rows()->rows()[row].selected,
+                     chart.rows()->rows()[row].reminder == walk);
+
+        const bool feedWasCompleted = feed->completed();
+        chart.completeSelection();
+        chart.deleteSelection();
+        QVERIFY(!feed->isDeleted() && !report->isDeleted());
+        QCOMPARE(feed->completed(), feedWasCompleted);
+        QVERIFY(!report->completed());
+        QCOMPARE(walk->completed(), walkStaysShown);
+        QVERIFY(!walk->isDeleted()); // completed, it left the pending list before the trash
+        QVERIFY(!services().removedIds().contains(feed->idText()));
+        QVERIFY(!services().removedIds().contains(report->idText()));
+        QVERIFY(!fixture_.context()->hasChanges());
+
+        // Shown again, the hidden row comes back unselected.
+        selected_.setValue(pets);
+        chart.setFilterByCompletedStatus(feedWasCompleted ? 0 : 1);
+        chart.setSearchText("");
+        QVERIFY(texts(chart.shownRows()).contains("feed the cat"));
+        QVERIFY(!chart.multiSelection().contains(feed->id()));
     }
 
     void aFailedSaveKeepsTheSlices() {

@@ -610,9 +610,26 @@ private slots:
         writeSetting(shared, SettingsKeys::completedReminders, QStringList{fromWidget->idText()});
         phase_->setPhase(ScenePhase::inactive);
         QVERIFY(!fromWidget->completed());
+        {
+            // A pass whose save fails changes neither the list nor the slices.
+            auto lock = fixture_.lockStore();
+            phase_->setPhase(ScenePhase::active);
+            QCOMPARE(fixture_.console().size(), 1);
+            QCOMPARE(readSetting(shared, SettingsKeys::completedReminders),
+                     QStringList{fromWidget->idText()});
+            QCOMPARE(slices_.value(), (PieChartSlices{{0.0, ReminderStatus::completed},
+                                                      {1.0, ReminderStatus::pending}}));
+            QCOMPARE(services().takeReloads(), 0);
+        }
+        QVERIFY(!fixture_.storedCompleted(*fromWidget));
+        phase_->setPhase(ScenePhase::inactive);
         phase_->setPhase(ScenePhase::active);
         QVERIFY(fromWidget->completed());
-        QCOMPARE(services().removedIds(), QStringList{fromWidget->idText()});
+        QVERIFY(fixture_.storedCompleted(*fromWidget));
+        QVERIFY(!fixture_.context()->hasChanges());
+        QCOMPARE(services().removedIds(),
+                 (QStringList{fromWidget->idText(), fromWidget->idText()}));
+        QCOMPARE(services().takeReloads(), 1);
         QCOMPARE(readSetting(shared, SettingsKeys::completedReminders), QStringList());
         QCOMPARE(slices_.value(), (PieChartSlices{{1.0, ReminderStatus::completed},
                                                   {0.0, ReminderStatus::pending}}));

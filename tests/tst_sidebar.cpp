@@ -1,3 +1,4 @@
+#include "CompletedReminders.h"
 #include "Favorite.h"
 #include "MainView.h"
 #include "ScreenFixture.h"
@@ -340,8 +341,10 @@ private slots:
         QCOMPARE(fixture_.services.removedIds(), QStringList{listedTwice->idText()});
         QCOMPARE(slices_.value(), (PieChartSlices{{1.0, ReminderStatus::completed},
                                                   {1.0, ReminderStatus::pending}}));
-        QCOMPARE(fixture_.services.takeReloads(), 2); // before the pass and after the slices
-        QVERIFY(fixture_.context()->hasChanges());    // no explicit save: autosave writes it
+        QCOMPARE(fixture_.services.takeReloads(), 1); // the slices', once it is stored
+        // Stored by the pass itself, not left to autosave.
+        QVERIFY(!fixture_.context()->hasChanges());
+        QVERIFY(fixture_.storedCompleted(*listedTwice));
 
         writeSetting(shared, SettingsKeys::completedReminders, QStringList{untouched->idText()});
         phase_->setPhase(ScenePhase::background);
@@ -349,6 +352,83 @@ private slots:
         phase_->setPhase(ScenePhase::active);
         QVERIFY(untouched->completed());
         QCOMPARE(readSetting(shared, SettingsKeys::completedReminders), QStringList());
+    }
+
+    // The list is emptied of what a pass applied only once that is stored, and of nothing
+    // else: a failed save keeps it all for the next pass, a tap landing meanwhile survives.
+    void theHandOverLeavesTheListOnlyOnceStored() {
+        auto first = fixture_.add("Pets", "first");
+        auto late = fixture_.add("Pets", "tapped during the pass");
+        fixture_.save();
+        UserDefaults shared(AppGroup::identifier());
+        const QStringList listed{first->idText(), "00000000-NO-SUCH-REMINDER", first->idText()};
+        writeSetting(shared, SettingsKeys::completedReminders, listed);
+        MainView& sidebar = view();
+        selected_.setValue(ReminderCategory(ReminderCategory::pets));
+        sidebar.updatePieChartData();
+        const PieChartSlices before = slices_.value();
+        fixture_.services.takeReloads();
+        {
+            auto lock = fixture_.lockStore();
+            sidebar.applyCompletedReminders();
+            QCOMPARE(fixture_.console().size(), 1);
+            QVERIFY2(fixture_.console()[0].contains("locked"), qPrintable(fixture_.console()[0]));
+            QCOMPARE(readSetting(shared, SettingsKeys::completedReminders), listed);
+            QVERIFY(!fixture_.storedCompleted(*first));
+            QCOMPARE(slices_.value(), before); // no rebuild, no reload
+            QCOMPARE(fixture_.services.takeReloads(), 0);
+            // Its notifications went with the pass all the same.
+            QCOMPARE(fixture_.services.removedIds(), QStringList{first->idText()});
+        }
+        // The lock is gone; the widget taps twice while the next pass works.
+        fixture_.services.onRemoval = [&] {
+            QVERIFY(CompletedReminders::append(shared, late->idText()));
+            QVERIFY(CompletedReminders::append(shared, first->idText()));
+        };
+        sidebar.applyCompletedReminders();
+        fixture_.services.onRemoval = {};
+        QCOMPARE(fixture_.console().size(), 1);
+        QVERIFY(fixture_.storedCompleted(*first));
+        QVERIFY(!late->completed());
+        // Exactly the three elements read are gone; the later copy of the same id stays.
+        QCOMPARE(readSetting(shared, SettingsKeys::completedReminders),
+                 (QStringList{late->idText(), first->idText()}));
+        QCOMPARE(slices_.value(), (PieChartSlices{{1.0, ReminderStatus::completed},
+                                                  {1.0, ReminderStatus::pending}}));
+        QCOMPARE(fixture_.services.takeReloads(), 1);
+        sidebar.applyCompletedReminders();
+        QVERIFY(fixture_.storedCompleted(*late));
+        QCOMPARE(readSetting(shared, SettingsKeys::completedReminders), QStringList());
+
+        // A list that does not decode is read as empty and left as it is.
+        shared.setValue("completedReminders", QStringLiteral("["));
+        sidebar.applyCompletedReminders();
+        QCOMPARE(shared.value("completedReminders").toString(), QStringLiteral("["));
+    }
+
+    // Whoever redraws the widget on the pass's reload request reads the store: by then the
+    // completions must be in it. With no category selected the pass asks for the reload itself.
+    void theWidgetIsAskedToReloadOnlyOnceTheCompletionsAreStored() {
+        auto reminder = fixture_.add("Pets", "from the widget");
+        fixture_.save();
+        UserDefaults shared(AppGroup::identifier());
+        for (const bool selected : {false, true}) {
+            reminder->setCompleted(false);
+            fixture_.save();
+            selected_.setValue(selected ? std::optional(ReminderCategory(ReminderCategory::pets))
+                                        : std::nullopt);
+            writeSetting(shared, SettingsKeys::completedReminders, QStringList{reminder->idText()});
+            MainView& sidebar = view();
+            fixture_.services.takeReloads();
+            QList<bool> storedAtReload;
+            fixture_.services.onReload = [&] {
+                storedAtReload << fixture_.storedCompleted(*reminder);
+            };
+            sidebar.onAppear();
+            fixture_.services.onReload = {};
+            QCOMPARE(storedAtReload, QList<bool>{true});
+            QCOMPARE(fixture_.services.takeReloads(), 1);
+        }
     }
 
     void theDefaultCategoryIsSelectedOnTabletsOnly() {

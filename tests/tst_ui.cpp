@@ -5,7 +5,6 @@
 #include "ReminderView.h"
 #include "RingChart.h"
 #include "ScreenFixture.h"
-#include "UIPasteboard.h"
 #include "ui/BidiIsolate.h"
 
 #include <QQmlApplicationEngine>
@@ -202,8 +201,8 @@ private slots:
         QVERIFY(label);
         QCOMPARE(label->property("text").toString(), BidiIsolate::isolated(markup));
         QCOMPARE(label->property("textFormat").toInt(), int(Qt::PlainText));
-        appView.reminderView()->perform("copyToClipboard", false, 0);
-        QCOMPARE(UIPasteboard::string(), markup);
+        appView.reminderView()->copyToClipboard(row->property("idText").toString());
+        QCOMPARE(fixture_.services.pasteboard, markup);
         // The overview column draws its rows the same way.
         std::function<void(QQuickItem*, QStringList*)> labels = [&](QQuickItem* item,
                                                                     QStringList* found) {

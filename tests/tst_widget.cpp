@@ -116,31 +116,33 @@ private slots:
         QVERIFY(context->save());
         App_Widget widget;
         auto drawSmall = [&] {
-            std::unique_ptr<QObject> view(widget.makeEntryView(WidgetFamily::systemSmall, nullptr));
+            std::unique_ptr<QObject> view(widget.makeEntryView(WidgetFamily::SystemSmall, nullptr));
             return static_cast<App_WidgetEntryView*>(view.get())->percentageText();
         };
         QCOMPARE(drawSmall(), QStringLiteral("0%"));
-        SaveReminderId(all[0]->idText()).run();
-        SaveReminderId(all[1]->idText()).run();
+        FakeServices& services = fixture_.services;
+        SaveReminderId(all[0]->idText()).run(services);
+        SaveReminderId(all[1]->idText()).run(services);
 
         State<std::optional<ReminderCategory>> selected;
         State<PieChartSlices> slices;
         Query<Favorite> favorites(context);
         Query<Reminder> reminders(context);
-        MainView sidebar{Binding(slices), Binding(selected), &favorites,
-                         &reminders,      nullptr,           UIUserInterfaceIdiom::phone};
+        MainView sidebar(Binding<PieChartSlices>(slices),
+                         Binding<std::optional<ReminderCategory>>(selected), &favorites, &reminders,
+                         nullptr, UIUserInterfaceIdiom::Phone, services);
         QStringList ring;
         QList<QStringList> lists;
-        QObject redraws;
-        connect(&WidgetCenter::shared(), &WidgetCenter::reloadRequested, &redraws, [&] {
+        services.onReload = [&] {
             ring << drawSmall();
-            std::unique_ptr<QObject> view(widget.makeEntryView(WidgetFamily::systemLarge, nullptr));
+            std::unique_ptr<QObject> view(widget.makeEntryView(WidgetFamily::SystemLarge, nullptr));
             QStringList texts;
             for (const auto& row : static_cast<App_WidgetEntryView*>(view.get())->rows())
                 texts << row.text;
             lists << texts;
-        });
+        };
         sidebar.onAppear();
+        services.onReload = {};
         QCOMPARE(ring, QStringList{"66%"});
         QCOMPARE(lists, QList<QStringList>{QStringList{"pet 2"}});
     }
