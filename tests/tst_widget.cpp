@@ -147,6 +147,20 @@ private slots:
         QCOMPARE(lists, QList<QStringList>{QStringList{"pet 2"}});
     }
 
+    // The host shows what the widget says of itself; the description is looked up for translation.
+    void theWidgetNamesAndDescribesItself() {
+        App_Widget widget;
+        QCOMPARE(widget.kind(), QStringLiteral("App_Widget"));
+        QCOMPARE(widget.configurationDisplayName(), QStringLiteral("Nudgebox"));
+        QCOMPARE(widget.description(), QStringLiteral("Keep track of all your pending tasks."));
+        Translations german;
+        german.table.insert("Keep track of all your pending tasks.",
+                            "Behalte alle offenen Aufgaben im Blick.");
+        QCoreApplication::installTranslator(&german);
+        QCOMPARE(widget.description(), QStringLiteral("Behalte alle offenen Aufgaben im Blick."));
+        QCoreApplication::removeTranslator(&german);
+    }
+
     void iconsMatchInAnyLetterCase() {
         QCOMPARE(App_WidgetEntryView::iconNameFor("American football"),
                  QStringLiteral("football.fill"));

@@ -1,6 +1,7 @@
 #include "App_Widget.h"
 
 #include "App_WidgetEntryView.h"
+#include "Localization.h"
 #include "NudgeboxStore.h"
 #include "store/ModelContext.h"
 
@@ -10,6 +11,10 @@ App_Widget::App_Widget(QObject* parent)
     : WidgetConfiguration(parent) {}
 
 App_Widget::~App_Widget() = default;
+
+QString App_Widget::description() const {
+    return NSLocalizedString(QStringLiteral("Keep track of all your pending tasks."));
+}
 
 QList<WidgetFamily> App_Widget::supportedFamilies() const {
     return {WidgetFamily::SystemSmall, WidgetFamily::SystemLarge};

@@ -19,6 +19,8 @@ public:
     ~App_Widget() override;
 
     QString kind() const override { return kindName(); }
+    QString configurationDisplayName() const override { return QStringLiteral("Nudgebox"); }
+    QString description() const override;
     QList<WidgetFamily> supportedFamilies() const override;
     void timeline(std::function<void(QList<QDateTime>, TimelineReloadPolicy)> done) override;
     QObject* makeEntryView(WidgetFamily family, QObject* parent) override;

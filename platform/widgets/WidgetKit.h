@@ -35,6 +35,9 @@ public:
     using QObject::QObject;
 
     virtual QString kind() const = 0;
+    // What the host shows the user about the widget (already localised).
+    virtual QString configurationDisplayName() const = 0;
+    virtual QString description() const = 0;
     virtual QList<WidgetFamily> supportedFamilies() const = 0;
     // The dates of a new timeline, in order, and when to ask for the next one.
     virtual void timeline(std::function<void(QList<QDateTime>, TimelineReloadPolicy)> done) = 0;

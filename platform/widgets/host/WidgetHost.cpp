@@ -30,6 +30,11 @@ Window {
 const char* frameQml = R"(
 import QtQuick
 Rectangle {
+    property string widgetName
+    property string widgetDescription
+    Accessible.role: Accessible.Grouping
+    Accessible.name: widgetName
+    Accessible.description: widgetDescription
     radius: 22
     color: "#ffffff"
     clip: true
@@ -88,6 +93,8 @@ bool WidgetHost::load(const QList<WidgetFamily>& families, QString* error) {
             auto* frame = qobject_cast<QQuickItem*>(frameComponent.create());
             frame->setParentItem(row);
             frame->setSize(sizeOf(family));
+            frame->setProperty("widgetName", widget->configurationDisplayName());
+            frame->setProperty("widgetDescription", widget->description());
             slots_.push_back(
                 std::make_unique<Slot>(Slot{widget, family, frame, nullptr, nullptr, {}}));
         }
