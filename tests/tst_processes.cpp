@@ -183,7 +183,15 @@ private slots:
             QProcess app;
             startApplication(app);
             const QByteArray errors = readUntil(app, QProcess::StandardError, "applying", 30000);
-            QVERIFY2(errors.contains("applying"), errors.constData());
+            QVERIFY2(
+                errors.contains("applying"),
+                qPrintable(QStringLiteral("run %1: state %2, exit status %3, code %4, error %5: %6")
+                               .arg(run)
+                               .arg(app.state())
+                               .arg(app.exitStatus())
+                               .arg(app.exitCode())
+                               .arg(app.error())
+                               .arg(QString::fromLocal8Bit(errors))));
             QVERIFY(CompletedReminders::append(shared, tapped));
             // Half the kills within the pass itself, the rest up to well after it.
             QTest::qSleep(int(random.bounded(run % 2 ? 8 : 40)));
