@@ -1,11 +1,13 @@
 #include "NudgeboxApp.h"
 
 #include "AppView.h"
+#include "InstallLayout.h"
 #include "NudgeboxStore.h"
 #include "SystemServices.h"
 #include "UIDevice.h"
 
 #include <QGuiApplication>
+#include <QIcon>
 #include <QQmlApplicationEngine>
 #include <QQuickWindow>
 
@@ -17,6 +19,9 @@ int NudgeboxApp::exec(int argc, char* argv[], const std::function<void()>& befor
                       const std::function<void(NudgeboxApp&)>& started) {
     QGuiApplication application(argc, argv);
     QGuiApplication::setApplicationName(QStringLiteral("Nudgebox"));
+    // Ties the window to the installed desktop entry and its icon.
+    QGuiApplication::setDesktopFileName(InstallLayout::desktopId());
+    QGuiApplication::setWindowIcon(QIcon::fromTheme(InstallLayout::desktopId()));
     if (beforeStart)
         beforeStart();
     NudgeboxApp app;
@@ -27,6 +32,16 @@ int NudgeboxApp::exec(int argc, char* argv[], const std::function<void()>& befor
     }
     if (started)
         started(app);
+    // For checking an installation: start, show the first frame, exit.
+    if (qEnvironmentVariableIsSet("NUDGEBOX_QUIT_AFTER_FIRST_FRAME"))
+        QObject::connect(
+            app.window(), &QQuickWindow::frameSwapped, &application,
+            [] {
+                std::printf("Nudgebox: first frame shown\n");
+                std::fflush(stdout);
+                QCoreApplication::quit();
+            },
+            Qt::QueuedConnection);
     return QGuiApplication::exec();
 }
 

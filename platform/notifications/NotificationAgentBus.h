@@ -16,6 +16,4 @@ inline QString interface() {
 inline QString executableName() {
     return QStringLiteral("nudgebox-notification-agent");
 }
-// The agent's binary: beside the calling program, else where the build put it.
-QString executablePath();
 } // namespace NotificationAgentBus

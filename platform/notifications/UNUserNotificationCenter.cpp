@@ -1,5 +1,6 @@
 #include "UNUserNotificationCenter.h"
 
+#include "../InstallLayout.h"
 #include "../sqlite/SqliteTransaction.h"
 #include "NotificationAgentBus.h"
 #include "NotificationStore.h"
@@ -9,19 +10,11 @@
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <QFileInfo>
 #include <QPointer>
 #include <QProcess>
 #include <QSemaphore>
 #include <QThread>
 #include <QtDebug>
-
-QString NotificationAgentBus::executablePath() {
-    const QString beside = QCoreApplication::applicationDirPath() + u'/' + executableName();
-    if (QFileInfo(beside).isExecutable())
-        return beside;
-    return QStringLiteral(NUDGEBOX_BIN_DIR) + u'/' + executableName();
-}
 
 // Lives on the service thread; owns that thread's connection to the service's store.
 class UNUserNotificationCenter::Service : public QObject {
@@ -119,7 +112,8 @@ private:
         if (reply.type() != QDBusMessage::ErrorMessage || startedAgent_)
             return;
         // Not activatable on this bus: start it ourselves, once.
-        startedAgent_ = QProcess::startDetached(NotificationAgentBus::executablePath(), {});
+        const QString agent = InstallLayout::agentExecutable();
+        startedAgent_ = !agent.isEmpty() && QProcess::startDetached(agent, {});
         if (!startedAgent_)
             qWarning().noquote() << "Nudgebox: cannot start the notification agent:"
                                  << reply.errorMessage();

@@ -1,5 +1,6 @@
 // nudgebox-widget-host: shows the Glance widget in a window, or renders one family to a PNG:
 //   nudgebox-widget-host [--render small|large --output FILE] [--report-redraws]
+#include "InstallLayout.h"
 #include "WidgetHost.h"
 
 #include <QCommandLineParser>
@@ -52,7 +53,8 @@ int main(int argc, char* argv[]) {
     }
 
     QQmlEngine engine;
-    engine.addImportPath(QCoreApplication::applicationDirPath() + QStringLiteral("/../qml"));
+    for (const QString& path : InstallLayout::qmlImportPaths())
+        engine.addImportPath(path);
     WidgetHost host(&engine);
     QString error;
     if (!host.load(families, &error)) {
