@@ -1,11 +1,18 @@
 #include "NudgeboxApp.h"
 
 #include "AppView.h"
+#include "ApplicationBus.h"
+#include "ApplicationBusService.h"
 #include "InstallLayout.h"
+#include "MainView.h"
 #include "NudgeboxStore.h"
+#include "Reminder.h"
 #include "SystemServices.h"
 #include "UIDevice.h"
+#include "store/ModelContainer.h"
+#include "store/ModelContext.h"
 
+#include <QCommandLineParser>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QQmlApplicationEngine>
@@ -24,12 +31,28 @@ int NudgeboxApp::exec(int argc, char* argv[], const std::function<void()>& befor
     QGuiApplication::setWindowIcon(QIcon::fromTheme(InstallLayout::desktopId()));
     if (beforeStart)
         beforeStart();
+    QCommandLineParser parser;
+    parser.addOption({ApplicationBus::showReminderOption(),
+                      QStringLiteral("Open on the category of the reminder with this id."),
+                      QStringLiteral("id")});
+    parser.parse(QCoreApplication::arguments());
+    const QString reminderId = parser.value(ApplicationBus::showReminderOption());
+
     NudgeboxApp app;
+    // One instance per session: a second start hands its request to the first and exits.
+    ApplicationBusService bus({[&app] { app.applyCompletedReminders(); },
+                               [&app](const QString& id) { app.showReminder(id); },
+                               [&app] { app.raise(); }});
+    if (bus.claim() == ApplicationBusService::Claim::heldByAnother &&
+        ApplicationBusService::handOver(reminderId))
+        return 0;
     QString error;
     if (!app.start(&error)) {
         std::fprintf(stderr, "Nudgebox: %s\n", qPrintable(error));
         return 1;
     }
+    if (!reminderId.isEmpty())
+        app.showReminder(reminderId);
     if (started)
         started(app);
     // For checking an installation: start, show the first frame, exit.
@@ -70,6 +93,32 @@ bool NudgeboxApp::start(QString* error) {
         return false;
     }
     return true;
+}
+
+void NudgeboxApp::applyCompletedReminders() {
+    if (scenePhase_)
+        scenePhase_->reactivate();
+}
+
+void NudgeboxApp::showReminder(const QString& reminderId) {
+    if (!container_)
+        return;
+    ModelContext* context = container_->mainContext();
+    context->refreshFromStore(); // it may have been added a moment ago
+    for (const auto& reminder : context->fetch<Reminder>())
+        if (reminder->idText() == reminderId) {
+            appView_->mainView()->select(reminder->category());
+            break;
+        }
+    raise();
+}
+
+void NudgeboxApp::raise() {
+    if (QQuickWindow* shown = window()) {
+        shown->show();
+        shown->raise();
+        shown->requestActivate();
+    }
 }
 
 QQuickWindow* NudgeboxApp::window() const {

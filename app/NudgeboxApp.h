@@ -30,6 +30,13 @@ public:
     AppView* appView() const { return appView_.get(); }
     QQuickWindow* window() const;
 
+    // What other processes ask of the running application (see ApplicationBusService).
+    // Runs the screens' hand-over pass now, as when the window becomes active.
+    void applyCompletedReminders();
+    // Selects the category of the reminder with that id text and brings the window forward.
+    void showReminder(const QString& reminderId);
+    void raise();
+
 private:
     std::unique_ptr<ModelContainer> container_;
     std::unique_ptr<PlatformServices> services_;

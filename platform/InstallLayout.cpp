@@ -25,6 +25,15 @@ QString InstallLayout::agentExecutable() {
     return {};
 }
 
+QString InstallLayout::applicationExecutable() {
+    for (const char* folder : {".", NUDGEBOX_AGENT_TO_BIN_DIR}) {
+        const QString path = fromBinary(folder) + QStringLiteral("/nudgebox");
+        if (QFileInfo(path).isExecutable())
+            return path;
+    }
+    return {};
+}
+
 QStringList InstallLayout::qmlImportPaths() {
     QStringList paths;
     for (const char* folder : {NUDGEBOX_BIN_TO_QML_DIR, "../qml"}) {

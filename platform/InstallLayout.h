@@ -9,6 +9,8 @@
 namespace InstallLayout {
 // The notification agent's binary, or an empty string when neither layout has it.
 QString agentExecutable();
+// The application's binary, for the agent to start it.
+QString applicationExecutable();
 // The folders that hold the Glance QML module, those that exist first.
 QStringList qmlImportPaths();
 // The desktop entry's id, also the application's icon name.

@@ -30,3 +30,8 @@ void ScenePhaseSource::setPhase(ScenePhase phase) {
     phase_ = phase;
     emit phaseChanged(phase);
 }
+
+void ScenePhaseSource::reactivate() {
+    phase_ = ScenePhase::active;
+    emit phaseChanged(phase_);
+}

@@ -12,6 +12,9 @@ public:
     ScenePhase phase() const { return phase_; }
     // Lets a test or a host drive the phase.
     void setPhase(ScenePhase phase);
+    // The scene is brought to the front again from outside (another process asking): what
+    // follows becoming active runs again, also when it is active already.
+    void reactivate();
 
 signals:
     void phaseChanged(ScenePhase phase);

@@ -2,6 +2,12 @@
 
 #include "../NotificationAgentBus.h"
 #include "AgentLog.h"
+#include "AppGroup.h"
+#include "ApplicationBus.h"
+#include "CompletedReminders.h"
+#include "InstallLayout.h"
+#include "Localization.h"
+#include "settings/UserDefaults.h"
 #include "ui/BidiIsolate.h"
 
 #include <QCoreApplication>
@@ -9,6 +15,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QProcess>
 
 #include <cmath>
 #include <limits>
@@ -90,6 +97,8 @@ bool NotificationAgent::start(QString* error) {
         return false;
     bus.connect(notificationsService, notificationsPath, notificationsService,
                 QStringLiteral("NotificationClosed"), this, SLOT(notificationClosed(uint, uint)));
+    bus.connect(notificationsService, notificationsPath, notificationsService,
+                QStringLiteral("ActionInvoked"), this, SLOT(actionInvoked(uint, QString)));
     // Timers on the boot-time clock already fire on resume; the signal is a second chance to
     // look at everything (when the machine has a system bus with logind on it).
     QDBusConnection system = QDBusConnection::systemBus();
@@ -208,8 +217,15 @@ QVariantMap NotificationAgent::hintsFor(const UNMutableNotificationContent& cont
         hints.insert(QStringLiteral("sound-name"), QStringLiteral("message-new-instant"));
     else
         hints.insert(QStringLiteral("suppress-sound"), true);
-    hints.insert(QStringLiteral("desktop-entry"), QStringLiteral("nudgebox"));
+    hints.insert(QStringLiteral("desktop-entry"), InstallLayout::desktopId());
     return hints;
+}
+
+QStringList NotificationAgent::actionsFor(const QStringList& capabilities) {
+    if (!capabilities.contains(QStringLiteral("actions")))
+        return {};
+    return {openAction(), NSLocalizedString(QStringLiteral("Open")), completeAction(),
+            NSLocalizedString(QStringLiteral("Mark as completed"))};
 }
 
 bool NotificationAgent::send(const NotificationStore::Pending& pending, quint32 replaces) {
@@ -221,9 +237,9 @@ bool NotificationAgent::send(const NotificationStore::Pending& pending, quint32 
         return false;
     const auto& content = pending.request.content;
     QDBusMessage call = notificationsCall(QStringLiteral("Notify"));
-    call << QStringLiteral("Nudgebox") << replaces << QString() << titleFor(content.title)
-         << bodyFor(content.body, *capabilities_) << QStringList() << hintsFor(content)
-         << qint32(-1);
+    call << QStringLiteral("Nudgebox") << replaces << InstallLayout::desktopId()
+         << titleFor(content.title) << bodyFor(content.body, *capabilities_)
+         << actionsFor(*capabilities_) << hintsFor(content) << qint32(-1);
     inFlight_.insert(pending.request.identifier);
     auto* watcher =
         new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call, noTimeout), this);
@@ -291,4 +307,60 @@ void NotificationAgent::closeNotification(quint32 serverId) {
 
 void NotificationAgent::notificationClosed(uint id, uint) {
     store_->forgetDelivered(id);
+}
+
+void NotificationAgent::actionInvoked(uint id, const QString& action) {
+    QString identifier;
+    for (const auto& delivered : store_->delivered())
+        if (delivered.serverId == id)
+            identifier = delivered.identifier;
+    if (identifier.isEmpty())
+        return; // not one of ours, or already gone
+    if (action == completeAction())
+        complete(identifier, id);
+    else if (action == openAction())
+        openApplication(identifier);
+}
+
+void NotificationAgent::complete(const QString& identifier, quint32 serverId) {
+    // Through the same hand-over list as the widget: the application applies it when it runs
+    // next, so nothing is lost while it does not.
+    UserDefaults shared(AppGroup::identifier());
+    if (!CompletedReminders::append(shared, identifier)) {
+        qCWarning(lcAgent).noquote() << "cannot record the completion of" << identifier;
+        return;
+    }
+    // A completed reminder nudges no more, even before the application has applied it.
+    store_->removePending({identifier});
+    closeNotification(serverId);
+    store_->forgetDelivered(serverId);
+    // A running application applies it now; none is started for it.
+    QDBusMessage apply = QDBusMessage::createMethodCall(
+        ApplicationBus::service(), ApplicationBus::path(), ApplicationBus::interface(),
+        QStringLiteral("ApplyCompletedReminders"));
+    apply.setAutoStartService(false);
+    QDBusConnection::sessionBus().send(apply);
+}
+
+void NotificationAgent::openApplication(const QString& identifier) {
+    QDBusMessage show =
+        QDBusMessage::createMethodCall(ApplicationBus::service(), ApplicationBus::path(),
+                                       ApplicationBus::interface(), QStringLiteral("ShowReminder"));
+    show << identifier;
+    show.setAutoStartService(false);
+    auto* watcher =
+        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(show, 10000), this);
+    connect(
+        watcher, &QDBusPendingCallWatcher::finished, this,
+        [identifier](QDBusPendingCallWatcher* answer) {
+            answer->deleteLater();
+            if (!answer->isError())
+                return;
+            // Not running: start it on that reminder's category.
+            const QString app = InstallLayout::applicationExecutable();
+            if (app.isEmpty() ||
+                !QProcess::startDetached(
+                    app, {QStringLiteral("--") + ApplicationBus::showReminderOption(), identifier}))
+                qCWarning(lcAgent).noquote() << "cannot start the application";
+        });
 }

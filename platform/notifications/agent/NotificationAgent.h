@@ -50,8 +50,15 @@ public slots:
     // calls before that look cost one look.
     Q_SCRIPTABLE void Wake();
 
+    // The actions every popup offers: open the application on the reminder's category, and
+    // complete the reminder without opening it.
+    static QString openAction() { return QStringLiteral("default"); }
+    static QString completeAction() { return QStringLiteral("complete"); }
+    static QStringList actionsFor(const QStringList& capabilities);
+
 private slots:
     void notificationClosed(uint id, uint reason);
+    void actionInvoked(uint id, const QString& action);
     void prepareForSleep(bool sleeping);
 
 private:
@@ -65,6 +72,8 @@ private:
     void fetchCapabilities();
     void capabilitiesAnswered(const QDBusMessage& reply);
     void closeNotification(quint32 serverId);
+    void complete(const QString& identifier, quint32 serverId);
+    void openApplication(const QString& identifier);
 
     std::unique_ptr<NotificationStore> store_;
     std::optional<QStringList> capabilities_;
