@@ -16,10 +16,20 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 names=$(tr ',|' '\n\n' <<<"$depends" | awk '{print $1}')
 for package in libc6 libstdc++6 libsqlite3-0 libqt6core6 libqt6gui6 libqt6dbus6 libqt6qml6 \
-    libqt6quick6 qml6-module-qtquick qml6-module-qtquick-controls qml6-module-qtquick-layouts \
-    qml6-module-qtquick-templates qml6-module-qtquick-window qml6-module-qtqml \
-    qml6-module-qtqml-workerscript qt6-qpa-plugins dbus; do
+    libqt6quick6 qt6-qpa-plugins dbus; do
     grep -qxF "$package" <<<"$names" || fail "Depends lacks $package"
+done
+# Every Qt QML module the project's QML imports must come with the package that ships it.
+source_dir=$(cd "$(dirname "$0")/.." && pwd)
+qml_dir=$(qtpaths6 --query QT_INSTALL_QML 2>/dev/null || echo /usr/lib/x86_64-linux-gnu/qt6/qml)
+modules=$(find "$source_dir" -path "$source_dir/build*" -prune -o -name '*.qml' -print0 |
+    xargs -0 grep -h '^import ' | awk '{print $2}' | sort -u | grep -E '^Qt')
+[ -n "$modules" ] || fail "no Qt QML imports found"
+for module in $modules; do
+    qmldir="$qml_dir/${module//.//}/qmldir"
+    [ -f "$qmldir" ] || fail "no qmldir for $module at $qmldir"
+    package=$(dpkg -S "$qmldir" | cut -d: -f1)
+    grep -qxF "$package" <<<"$names" || fail "Depends lacks $package (for import $module)"
 done
 ! grep -q nudgebox <<<"$depends" || fail "Depends names our own libraries"
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
