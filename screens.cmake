@@ -7,6 +7,7 @@ qt_add_qml_module(nudgebox_screens
     OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/Nudgebox/Screens
     SOURCES
         app/AppView.cpp app/AppView.h
+        app/FrameLayout.cpp app/FrameLayout.h
         app/MenuOffers.cpp app/MenuOffers.h
         app/ReminderActions.cpp app/ReminderActions.h
         app/Symbols.cpp app/Symbols.h

@@ -1,36 +1,19 @@
 pragma ComponentBehavior: Bound
 import QtQuick
-import QtQuick.Controls
 import Nudgebox.Screens as Screens
 
-// Draws the split-view frame: two columns on a phone, three elsewhere.
-SplitView {
+// Draws the split-view frame: three columns side by side, or on a phone the sidebar and the
+// list collapsed into one column.
+Item {
     id: frame
     required property Screens.AppView view
 
-    orientation: Qt.Horizontal
-
-    MainView {
-        objectName: "sidebarColumn"
-        view: frame.view.mainView
-        SplitView.preferredWidth: frame.view.device === Screens.UIDevice.Phone ? frame.width * 0.4 : 300
-        SplitView.minimumWidth: 220
-    }
-
+    // The device never changes, so only one arrangement is ever made. By URL: a Loader cannot
+    // instantiate a component of a bound file.
     Loader {
-        id: overview
-        objectName: "overviewColumn"
-        visible: frame.view.chartView !== null
-        SplitView.preferredWidth: 360
-        SplitView.minimumWidth: overview.visible ? 240 : 0
-        // By URL: a Loader cannot instantiate an inline component of a bound file.
-        Component.onCompleted: if (frame.view.chartView)
-            overview.setSource("ChartView.qml", { view: frame.view.chartView })
-    }
-
-    ReminderView {
-        objectName: "detailColumn"
-        view: frame.view.reminderView
-        SplitView.fillWidth: true
+        id: arrangement
+        anchors.fill: parent
+        Component.onCompleted: arrangement.setSource(
+            frame.view.collapsed ? "CollapsedFrame.qml" : "SplitFrame.qml", { view: frame.view })
     }
 }

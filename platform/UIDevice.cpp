@@ -4,14 +4,16 @@
 #include <QScreen>
 
 #include <algorithm>
-#include <cmath>
 
-UIUserInterfaceIdiom UIDevice::idiomFor(QSizeF logicalSize, QSizeF physicalSizeMm) {
-    constexpr double phoneDiagonalMm = 7 * 25.4;
-    if (physicalSizeMm.width() > 0 && physicalSizeMm.height() > 0) {
-        const double diagonal = std::hypot(physicalSizeMm.width(), physicalSizeMm.height());
-        return diagonal < phoneDiagonalMm ? UIUserInterfaceIdiom::Phone : UIUserInterfaceIdiom::Pad;
-    }
+namespace {
+const QScreen* primaryScreen() {
+    return qobject_cast<QGuiApplication*>(QCoreApplication::instance())
+               ? QGuiApplication::primaryScreen()
+               : nullptr;
+}
+} // namespace
+
+UIUserInterfaceIdiom UIDevice::idiomFor(QSizeF logicalSize) {
     if (logicalSize.isEmpty())
         return UIUserInterfaceIdiom::Pad;
     return std::min(logicalSize.width(), logicalSize.height()) < 600 ? UIUserInterfaceIdiom::Phone
@@ -19,10 +21,11 @@ UIUserInterfaceIdiom UIDevice::idiomFor(QSizeF logicalSize, QSizeF physicalSizeM
 }
 
 UIUserInterfaceIdiom UIDevice::currentUserInterfaceIdiom() {
-    const QScreen* screen = qobject_cast<QGuiApplication*>(QCoreApplication::instance())
-                                ? QGuiApplication::primaryScreen()
-                                : nullptr;
-    if (!screen)
-        return UIUserInterfaceIdiom::Pad;
-    return idiomFor(screen->size(), screen->physicalSize());
+    const QScreen* screen = primaryScreen();
+    return screen ? idiomFor(screen->size()) : UIUserInterfaceIdiom::Pad;
+}
+
+QSize UIDevice::availableScreenSize() {
+    const QScreen* screen = primaryScreen();
+    return screen ? screen->availableGeometry().size() : QSize();
 }

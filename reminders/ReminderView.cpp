@@ -77,6 +77,8 @@ void ReminderView::selectionChanged() {
     const auto before = std::exchange(previousSelection_, now);
     refreshLists();
     emit selectedCategoryChanged();
+    if (!now)
+        setShowPieChartSheet(false);
     // From no selection the list comes on screen; to none it goes away and nothing runs.
     if (!before && now)
         onAppear();
@@ -111,6 +113,9 @@ void ReminderView::setIsTextFieldFocused(bool focused) {
 }
 
 void ReminderView::setShowPieChartSheet(bool shown) {
+    // The sheet belongs to the chart button: on a phone, over a category's list.
+    if (shown && !(showsChartButton() && hasSelection()))
+        return;
     if (shown == showPieChartSheet_)
         return;
     showPieChartSheet_ = shown;

@@ -107,6 +107,8 @@ public:
     bool showPieChartSheet() const { return showPieChartSheet_; }
     // The overview shown in the sheet: made anew each time the sheet opens.
     ChartView* sheetChartView() const { return sheetChartView_; }
+    // Opening needs the chart button and a selected category; the sheet closes with the
+    // selection.
     void setShowPieChartSheet(bool shown);
     bool isEditing() const { return isEditing_; }
     void setIsEditing(bool editing);

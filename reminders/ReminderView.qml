@@ -321,17 +321,21 @@ Pane {
         }
     }
 
-    // The chart sheet on phones, with a visible drag indicator.
+    // The chart sheet on phones, where the list spans the window: over its whole width, with
+    // a drag indicator. Only the chart button opens it: no edge drag while it is closed. Every
+    // way it closes (drag down, Escape, a click outside) is told to the view.
     Drawer {
         objectName: "chartSheet"
         edge: Qt.BottomEdge
         width: root.width
-        height: root.height * 0.9
+        height: root.height * 0.92
+        interactive: root.view.showPieChartSheet
         visible: root.view.showPieChartSheet
         onClosed: root.view.showPieChartSheet = false
         ColumnLayout {
             anchors.fill: parent
-            Rectangle { Layout.alignment: Qt.AlignHCenter; Layout.topMargin: 6; width: 40; height: 5
+            Rectangle { objectName: "sheetDragIndicator"
+                        Layout.alignment: Qt.AlignHCenter; Layout.topMargin: 6; width: 40; height: 5
                         radius: 3; color: "gray" }
             Loader {
                 id: sheetContent

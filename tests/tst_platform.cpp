@@ -11,6 +11,7 @@
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QProcess>
+#include <QScreen>
 #include <QSignalSpy>
 #include <QThread>
 #include <QtTest>
@@ -194,14 +195,16 @@ private slots:
 
     void deviceIdiomFollowsTheScreen() {
         using enum UIUserInterfaceIdiom;
-        QCOMPARE(UIDevice::idiomFor({390, 844}, {64, 139}), Phone);  // 6.1-inch phone
-        QCOMPARE(UIDevice::idiomFor({1024, 1366}, {215, 280}), Pad); // 13-inch tablet
-        QCOMPARE(UIDevice::idiomFor({1920, 1080}, {0, 0}), Pad);     // unknown size: pixels
-        QCOMPARE(UIDevice::idiomFor({360, 740}, {0, 0}), Phone);
-        QCOMPARE(UIDevice::idiomFor({}, {}), Pad);
-        QCOMPARE(UIDevice::currentUserInterfaceIdiom(),
-                 UIDevice::idiomFor(QGuiApplication::primaryScreen()->size(),
-                                    QGuiApplication::primaryScreen()->physicalSize()));
+        QCOMPARE(UIDevice::idiomFor({390, 844}), Phone);
+        QCOMPARE(UIDevice::idiomFor({844, 390}), Phone); // the shorter side, either way round
+        QCOMPARE(UIDevice::idiomFor({599, 1200}), Phone);
+        QCOMPARE(UIDevice::idiomFor({600, 1200}), Pad);
+        QCOMPARE(UIDevice::idiomFor({1024, 1366}), Pad);
+        QCOMPARE(UIDevice::idiomFor({1920, 1080}), Pad);
+        QCOMPARE(UIDevice::idiomFor({}), Pad);
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        QCOMPARE(UIDevice::currentUserInterfaceIdiom(), UIDevice::idiomFor(screen->size()));
+        QCOMPARE(UIDevice::availableScreenSize(), screen->availableGeometry().size());
     }
 
     void pasteboardHoldsText() {

@@ -562,10 +562,6 @@ private slots:
         view_->openContact();
         QCOMPARE(services().opened, (QList<QUrl>{QUrl(ReminderView::privacyPolicyPageText()),
                                                  QUrl(ReminderView::contactPageText())}));
-        view_->setShowPieChartSheet(true);
-        QVERIFY(view_->showPieChartSheet());
-        QVERIFY(view_->sheetChartView());
-
         Translations translations;
         translations.table = {{ReminderView::contactPageText(), "Kontakt: bitte per Post"},
                               {ReminderView::privacyPolicyPageText(), "https://example.org/p"}};
@@ -579,6 +575,41 @@ private slots:
         translated.openPrivacyPolicy();
         QCOMPARE(services().opened, QList<QUrl>{QUrl("https://example.org/p")});
         QCoreApplication::removeTranslator(&translations);
+    }
+
+    // The sheet is the chart button's: a phone over a selected category, each opening with an
+    // overview of its own, and it goes when the selection goes.
+    void chartSheetOpensOnlyFromAPhonesList() {
+        fixture_.add("Groceries", "c", true);
+        ReminderView& tablet = view(UIUserInterfaceIdiom::Pad);
+        selected_.setValue(groceries);
+        QSignalSpy tabletSpy(&tablet, &ReminderView::showPieChartSheetChanged);
+        tablet.setShowPieChartSheet(true);
+        QVERIFY(!tablet.showPieChartSheet() && !tablet.sheetChartView());
+        QCOMPARE(tabletSpy.count(), 0);
+
+        selected_.setValue(std::nullopt);
+        ReminderView& phone = view(UIUserInterfaceIdiom::Phone);
+        phone.setShowPieChartSheet(true);
+        QVERIFY(!phone.showPieChartSheet() && !phone.sheetChartView());
+
+        selected_.setValue(groceries);
+        QSignalSpy spy(&phone, &ReminderView::showPieChartSheetChanged);
+        phone.setShowPieChartSheet(true);
+        QVERIFY(phone.showPieChartSheet());
+        QPointer<ChartView> first = phone.sheetChartView();
+        QVERIFY(first);
+        QCOMPARE(first->screenState(), ChartView::ScreenState::Chart);
+        phone.setShowPieChartSheet(false);
+        QVERIFY(!phone.showPieChartSheet() && !phone.sheetChartView());
+        QTRY_VERIFY(!first); // its overview and query are released
+        phone.setShowPieChartSheet(true);
+        QVERIFY(phone.showPieChartSheet() && phone.sheetChartView());
+        QCOMPARE(spy.count(), 3);
+
+        selected_.setValue(std::nullopt);
+        QVERIFY(!phone.showPieChartSheet() && !phone.sheetChartView());
+        QCOMPARE(spy.count(), 4);
     }
 
     void aFailedSaveStopsBeforeTheRefresh() {
