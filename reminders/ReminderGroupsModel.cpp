@@ -26,15 +26,23 @@ QVariant ReminderGroupsModel::data(const QModelIndex& index, int role) const {
         return entry.title;
     case ExpandedRole:
         return entry.expanded;
+    case AccessibleNameRole:
+        return entry.header ? entry.title : entry.row.accessibleName();
     default:
         return {};
     }
 }
 
 QHash<int, QByteArray> ReminderGroupsModel::roleNames() const {
-    return {{HeaderRole, "header"}, {CompletedRole, "completed"}, {OffsetRole, "offset"},
-            {IdTextRole, "idText"}, {TextRole, "reminderText"},   {ShownRole, "shown"},
-            {TitleRole, "title"},   {ExpandedRole, "expanded"}};
+    return {{HeaderRole, "header"},
+            {CompletedRole, "completed"},
+            {OffsetRole, "offset"},
+            {IdTextRole, "idText"},
+            {TextRole, "reminderText"},
+            {ShownRole, "shown"},
+            {TitleRole, "title"},
+            {ExpandedRole, "expanded"},
+            {AccessibleNameRole, "accessibleName"}};
 }
 
 void ReminderGroupsModel::setGroups(const Group& pending, const Group& completed) {
@@ -60,4 +68,14 @@ void ReminderGroupsModel::setGroups(const Group& pending, const Group& completed
             return a.offset == b.offset && a.title == b.title && a.expanded == b.expanded &&
                    (a.header || a.row.drawsLike(b.row));
         });
+}
+
+int ReminderGroupsModel::nextShown(int from, int step) const {
+    if (step == 0)
+        return from;
+    for (qsizetype i = qsizetype(from) + (step > 0 ? 1 : -1);
+         i >= 0 && i<entries_.size(); i += step> 0 ? 1 : -1)
+        if (entries_[i].header || entries_[i].row.shown)
+            return int(i);
+    return from;
 }

@@ -34,7 +34,8 @@ public:
         TextRole,
         ShownRole,
         TitleRole,
-        ExpandedRole
+        ExpandedRole,
+        AccessibleNameRole
     };
 
     using DiffingListModel::DiffingListModel;
@@ -45,6 +46,9 @@ public:
 
     const QList<Entry>& entries() const { return entries_; }
     void setGroups(const Group& pending, const Group& completed);
+    // The next entry from `from` in the direction of step that is drawn (a header, or a row
+    // the search shows); `from` itself when there is none.
+    Q_INVOKABLE int nextShown(int from, int step) const;
 
 private:
     QList<Entry> entries_;

@@ -1,11 +1,18 @@
 #include "ReminderListModel.h"
 
+#include "Localization.h"
+
 ReminderListModel::Row::Row(std::shared_ptr<Reminder> reminder, bool shown, bool selected)
     : reminder(std::move(reminder))
     , shown(shown)
     , selected(selected)
     , text(this->reminder->text())
     , completed(this->reminder->completed()) {}
+
+QString ReminderListModel::Row::accessibleName() const {
+    return completed ? text + QStringLiteral(", ") + NSLocalizedString(QStringLiteral("Completed"))
+                     : text;
+}
 
 bool ReminderListModel::Row::drawsLike(const Row& other) const {
     return shown == other.shown && selected == other.selected && completed == other.completed &&
@@ -34,14 +41,21 @@ QVariant ReminderListModel::data(const QModelIndex& index, int role) const {
         return row.completed;
     case SelectedRole:
         return row.selected;
+    case AccessibleNameRole:
+        return row.accessibleName();
     default:
         return {};
     }
 }
 
 QHash<int, QByteArray> ReminderListModel::roleNames() const {
-    return {{TextRole, "reminderText"}, {IdTextRole, "idText"},       {ShownRole, "shown"},
-            {OffsetRole, "offset"},     {CompletedRole, "completed"}, {SelectedRole, "selected"}};
+    return {{TextRole, "reminderText"},
+            {IdTextRole, "idText"},
+            {ShownRole, "shown"},
+            {OffsetRole, "offset"},
+            {CompletedRole, "completed"},
+            {SelectedRole, "selected"},
+            {AccessibleNameRole, "accessibleName"}};
 }
 
 void ReminderListModel::setRows(QList<Row> rows) {

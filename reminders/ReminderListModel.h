@@ -27,6 +27,8 @@ public:
         bool completed = false;
 
         bool drawsLike(const Row& other) const;
+        // What a screen reader says for the row: its text, and whether it is done.
+        QString accessibleName() const;
     };
     enum Role {
         TextRole = Qt::UserRole + 1,
@@ -34,7 +36,8 @@ public:
         ShownRole,
         OffsetRole,
         CompletedRole,
-        SelectedRole
+        SelectedRole,
+        AccessibleNameRole
     };
 
     using DiffingListModel::DiffingListModel;

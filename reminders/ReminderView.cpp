@@ -182,8 +182,17 @@ void ReminderView::refreshGroups() {
 }
 
 QString ReminderView::title(const QString& key) const {
-    static const QStringList keys{
-        "No category selected", "New reminder", "Add reminder", "Paste", "Edit", "Done"};
+    static const QStringList keys{"No category selected",
+                                  "New reminder",
+                                  "Add reminder",
+                                  "Paste",
+                                  "Edit",
+                                  "Done",
+                                  "Search",
+                                  "Show chart",
+                                  "Information",
+                                  "Delete reminder",
+                                  "Reorder"};
     return keys.contains(key) ? NSLocalizedString(key) : QString();
 }
 
@@ -314,6 +323,31 @@ void ReminderView::deleteBySwipe(const QString& id) {
 void ReminderView::moveReminder(const QString& id, int destination) {
     if (const auto place = placeOf(id))
         moveReminders(place->first, {place->second}, destination);
+}
+
+void ReminderView::moveReminderBy(const QString& id, int step) {
+    const auto place = placeOf(id);
+    if (!place || step == 0)
+        return;
+    const int offset = place->second;
+    const int target = offset + step;
+    if (target < 0 || target >= list(place->first).size())
+        return;
+    // Destination counts positions before the move: going down it lies past the target.
+    moveReminders(place->first, {offset}, step < 0 ? target : target + 1);
+}
+
+void ReminderView::dropReminder(const QString& id, int entryIndex) {
+    const auto place = placeOf(id);
+    const auto& entries = groups_.entries();
+    if (!place || entryIndex < 0 || entryIndex >= entries.size())
+        return;
+    const auto& target = entries[entryIndex];
+    const Section section = target.completed ? Section::Completed : Section::Pending;
+    const int to = target.header ? 0 : target.offset;
+    if (section != place->first || to == place->second)
+        return;
+    moveReminders(section, {place->second}, to > place->second ? to + 1 : to);
 }
 
 void ReminderView::deleteRemindersAtOffsets(Section section, QList<int> offsets) {

@@ -161,6 +161,13 @@ public:
     // A drag of the reminder's row to destination, a position in its own group counted
     // before the move: moveReminders with its offset as the group stands now.
     Q_INVOKABLE void moveReminder(const QString& id, int destination);
+    // The reminder one place up (step < 0) or down (step > 0) in its group; past either end
+    // nothing moves.
+    Q_INVOKABLE void moveReminderBy(const QString& id, int step);
+    // A row dropped on the entry at entryIndex of groups(): to that entry's place in the
+    // reminder's own group, or to its top on the group's header. A drop on the other group
+    // changes nothing.
+    Q_INVOKABLE void dropReminder(const QString& id, int entryIndex);
     Q_INVOKABLE void scheduleNotification(const QString& id, qint64 seconds, bool repeats);
     Q_INVOKABLE void openContact();
     Q_INVOKABLE void openPrivacyPolicy();

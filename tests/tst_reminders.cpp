@@ -398,6 +398,78 @@ private slots:
         QCOMPARE(other->orderIndex(), 1);
     }
 
+    // The keyboard's one-place moves and a drag's drop on an entry of the drawn groups: both
+    // stay within the reminder's group and save like any move.
+    void keyMovesAndDropsStayInTheGroup() {
+        fixture_.add("Groceries", "a", false, 0);
+        fixture_.add("Groceries", "b", false, 1);
+        fixture_.add("Groceries", "c", false, 2);
+        auto done = fixture_.add("Groceries", "done", true, 3);
+        auto doneToo = fixture_.add("Groceries", "done too", true, 4);
+        fixture_.save();
+        selected_.setValue(groceries);
+        ReminderView& list = view();
+        list.moveReminderBy(idOf(0), 1);
+        QCOMPARE(texts(list.pendingList()), (QStringList{"b", "a", "c"}));
+        list.moveReminderBy(idOf(2), -1);
+        QCOMPARE(texts(list.pendingList()), (QStringList{"b", "c", "a"}));
+        QVERIFY(!fixture_.context()->hasChanges());
+        // Past either end nothing moves and nothing is renumbered.
+        list.moveReminderBy(idOf(0), -1);
+        list.moveReminderBy(idOf(2), 1);
+        QCOMPARE(texts(list.pendingList()), (QStringList{"b", "c", "a"}));
+        QCOMPARE(done->orderIndex(), 3);
+
+        // Entries: Pending header, b, c, a, Completed header, done, done too.
+        const auto& entries = list.groups()->entries();
+        QCOMPARE(entries.size(), 7);
+        list.dropReminder(idOf(2), 1); // a onto b: a first
+        QCOMPARE(texts(list.pendingList()), (QStringList{"a", "b", "c"}));
+        list.dropReminder(idOf(0), 3); // a onto c, below it: a last
+        QCOMPARE(texts(list.pendingList()), (QStringList{"b", "c", "a"}));
+        list.dropReminder(idOf(2), 0); // a onto its header: the top
+        QCOMPARE(texts(list.pendingList()), (QStringList{"a", "b", "c"}));
+        // Onto the other group, its header or rows: nothing changes.
+        list.dropReminder(idOf(0), 4);
+        list.dropReminder(idOf(0), 6);
+        list.dropReminder(doneToo->idText(), 1);
+        list.dropReminder(idOf(0), 7);
+        list.dropReminder(idOf(0), -1);
+        QCOMPARE(texts(list.pendingList()), (QStringList{"a", "b", "c"}));
+        QCOMPARE(texts(list.completedList()), (QStringList{"done", "done too"}));
+        list.dropReminder(doneToo->idText(), 5);
+        QCOMPARE(texts(list.completedList()), (QStringList{"done too", "done"}));
+        QVERIFY(!fixture_.context()->hasChanges());
+    }
+
+    // The arrows step over the rows the search hides; rows are read with their state.
+    void keyboardStepsSkipHiddenRowsAndRowsHaveNames() {
+        fixture_.add("Groceries", "milk", false, 0);
+        fixture_.add("Groceries", "bread", false, 1);
+        fixture_.add("Groceries", "more milk", false, 2);
+        fixture_.add("Groceries", "done", true, 3);
+        fixture_.save();
+        selected_.setValue(groceries);
+        ReminderView& list = view();
+        ReminderGroupsModel* groups = list.groups();
+        list.setSearchText("milk");
+        // Pending header, milk, (bread), more milk, Completed header, (done).
+        QCOMPARE(groups->nextShown(0, 1), 1);
+        QCOMPARE(groups->nextShown(1, 1), 3);
+        QCOMPARE(groups->nextShown(3, 1), 4);
+        QCOMPARE(groups->nextShown(4, 1), 4);
+        QCOMPARE(groups->nextShown(4, -1), 3);
+        QCOMPARE(groups->nextShown(3, -1), 1);
+        QCOMPARE(groups->nextShown(0, -1), 0);
+        auto name = [&](int row) {
+            return groups->data(groups->index(row), ReminderGroupsModel::AccessibleNameRole)
+                .toString();
+        };
+        QCOMPARE(name(0), QStringLiteral("Pending reminders"));
+        QCOMPARE(name(1), QStringLiteral("milk"));
+        QCOMPARE(name(5), QStringLiteral("done, Completed"));
+    }
+
     void menusOfferTheTables() {
         auto pending = fixture_.add("Groceries", "p");
         auto completed = fixture_.add("Groceries", "c", true);
@@ -481,6 +553,8 @@ private slots:
             list.deleteReminder(id);
             list.deleteBySwipe(id);
             list.moveReminder(id, 0);
+            list.moveReminderBy(id, 1);
+            list.dropReminder(id, 0);
             list.changeCategory(id, "Pets");
             list.copyToClipboard(id);
             list.scheduleNotification(id, 300, false);
@@ -488,6 +562,8 @@ private slots:
         // Swipes and moves act within the shown groups only.
         list.deleteBySwipe(elsewhere->idText());
         list.moveReminder(elsewhere->idText(), 0);
+        list.moveReminderBy(elsewhere->idText(), -1);
+        list.dropReminder(elsewhere->idText(), 1);
         QVERIFY(!here->completed() && !here->isDeleted() && !elsewhere->isDeleted());
         QCOMPARE(here->category(), QStringLiteral("Groceries"));
         QVERIFY(!fixture_.context()->hasChanges());
