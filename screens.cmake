@@ -16,6 +16,7 @@ qt_add_qml_module(nudgebox_screens
         charts/UpdatePieChartData.cpp charts/UpdatePieChartData.h
         sidebar/CategoryListModel.cpp sidebar/CategoryListModel.h
         sidebar/MainView.cpp sidebar/MainView.h
+        sidebar/SidebarEntriesModel.cpp sidebar/SidebarEntriesModel.h
         reminders/NotificationIntervals.cpp reminders/NotificationIntervals.h
         reminders/NotificationIntervalsModel.cpp reminders/NotificationIntervalsModel.h
         reminders/ReminderGroupsModel.cpp reminders/ReminderGroupsModel.h

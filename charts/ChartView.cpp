@@ -113,8 +113,15 @@ bool ChartView::showsSeparators() const {
 }
 
 QString ChartView::title(const QString& key) const {
-    static const QStringList keys{"No category selected", "No reminders", "Completed",
-                                  "Still pending",        "Edit",         "Done"};
+    static const QStringList keys{"No category selected",
+                                  "No reminders",
+                                  "Completed",
+                                  "Still pending",
+                                  "Edit",
+                                  "Done",
+                                  "Search",
+                                  "Delete selection",
+                                  "Complete selection"};
     return keys.contains(key) ? NSLocalizedString(key) : QString();
 }
 

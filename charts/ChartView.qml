@@ -27,16 +27,28 @@ Pane {
         font.pixelSize: 17
     }
 
+    // Reaches the pane from whatever inside it has the focus.
+    Keys.onPressed: event => {
+        if (event.key === Qt.Key_F && (event.modifiers & Qt.ControlModifier)
+                && root.view.screenState === Screens.ChartView.Chart) {
+            search.forceActiveFocus(Qt.ShortcutFocusReason)
+            event.accepted = true
+        }
+    }
+
     Menu {
         id: rowMenu
         objectName: "chartRowMenu"
         property string reminderId
         property Screens.menuOffers offers
 
-        function openFor(reminderId: string) {
+        function openFor(reminderId: string, at: Item) {
             rowMenu.reminderId = reminderId
             rowMenu.offers = root.view.rowMenu(reminderId)
-            rowMenu.popup()
+            if (at)
+                rowMenu.popup(at, 0, at.height)
+            else
+                rowMenu.popup()
         }
 
         OfferedMenuItem {
@@ -111,8 +123,11 @@ Pane {
             Layout.leftMargin: 8
             Layout.rightMargin: 8
             TextField {
+                id: search
+                objectName: "chartSearch"
                 Layout.fillWidth: true
                 placeholderText: "🔍"
+                Accessible.name: root.view.title("Search")
                 text: root.view.searchText
                 onTextEdited: root.view.searchText = text
             }
@@ -120,12 +135,14 @@ Pane {
                 objectName: "bulkDelete"
                 visible: root.view.showsBulkDelete
                 contentItem: Text { text: Screens.Symbols.glyph("trash"); color: "red"; font.pixelSize: 18 }
+                Accessible.name: root.view.title("Delete selection")
                 onClicked: root.view.deleteSelection()
             }
             ToolButton {
                 objectName: "bulkComplete"
                 visible: root.view.showsBulkComplete
                 text: Screens.Symbols.glyph("checkmark.circle")
+                Accessible.name: root.view.title("Complete selection")
                 onClicked: root.view.completeSelection()
             }
             ToolButton {
@@ -135,20 +152,28 @@ Pane {
             }
         }
 
+        // Tab stops here once; the arrows move between the rows.
         ListView {
+            objectName: "chartList"
             Layout.fillWidth: true
             Layout.fillHeight: true
             clip: true
+            activeFocusOnTab: true
             model: root.view.rows
             delegate: ItemDelegate {
                 id: row
+                required property int index
                 required property string idText
                 required property string reminderText
                 required property bool completed
                 required property bool selected
+                required property string accessibleName
                 objectName: "chartRow:" + row.reminderText
                 width: ListView.view.width
                 highlighted: row.selected
+                focusPolicy: Qt.ClickFocus
+                focus: row.ListView.isCurrentItem
+                Accessible.name: row.accessibleName
                 contentItem: RowLayout {
                     CheckBox {
                         visible: root.view.isEditing
@@ -164,14 +189,42 @@ Pane {
                     anchors.bottom: parent.bottom
                     width: parent.width; height: 1; color: "#d0d0d0"
                 }
-                onClicked: root.view.isEditing ? root.view.toggleSelected(row.idText)
-                                               : root.view.toggleCompletion(row.idText)
-                onPressAndHold: rowMenu.openFor(row.idText)
+                // Drawn while the row has the keyboard focus.
+                Rectangle {
+                    objectName: "focusRing"
+                    anchors.fill: parent
+                    visible: row.activeFocus
+                    color: "transparent"
+                    border.width: 2
+                    border.color: row.palette.highlight
+                }
+                function tap() {
+                    if (root.view.isEditing)
+                        root.view.toggleSelected(row.idText)
+                    else
+                        root.view.toggleCompletion(row.idText)
+                }
+                onActiveFocusChanged: if (row.activeFocus)
+                    row.ListView.view.currentIndex = row.index
+                onClicked: row.tap()
+                onPressAndHold: rowMenu.openFor(row.idText, null)
+                Keys.onPressed: event => {
+                    if (event.key === Qt.Key_Menu
+                            || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier)))
+                        rowMenu.openFor(row.idText, row)
+                    else if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
+                        row.tap()
+                    else if (event.key === Qt.Key_Delete)
+                        root.view.deleteReminder(row.idText)
+                    else
+                        return
+                    event.accepted = true
+                }
                 // A right click opens the menu only: taken here, the button never sees it.
                 MouseArea {
                     anchors.fill: parent
                     acceptedButtons: Qt.RightButton
-                    onClicked: rowMenu.openFor(row.idText)
+                    onClicked: rowMenu.openFor(row.idText, null)
                 }
             }
         }

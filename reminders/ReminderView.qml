@@ -21,16 +21,32 @@ Pane {
         font.pixelSize: 17
     }
 
+    Shortcut {
+        sequence: "Ctrl+N"
+        enabled: root.view.hasSelection
+        onActivated: addField.forceActiveFocus(Qt.ShortcutFocusReason)
+    }
+    // Reaches the pane from whatever inside it has the focus.
+    Keys.onPressed: event => {
+        if (event.key === Qt.Key_F && (event.modifiers & Qt.ControlModifier) && root.view.hasSelection) {
+            search.forceActiveFocus(Qt.ShortcutFocusReason)
+            event.accepted = true
+        }
+    }
+
     Menu {
         id: rowMenu
         objectName: "reminderRowMenu"
         property string reminderId
         property Screens.menuOffers offers
 
-        function openFor(reminderId: string) {
+        function openFor(reminderId: string, at: Item) {
             rowMenu.reminderId = reminderId
             rowMenu.offers = root.view.rowMenu(reminderId)
-            rowMenu.popup()
+            if (at)
+                rowMenu.popup(at, 0, at.height)
+            else
+                rowMenu.popup()
         }
 
         component IntervalItem: MenuItem {
@@ -118,11 +134,14 @@ Pane {
         property int section: Screens.ReminderView.Pending
         property Screens.menuOffers offers
 
-        function openFor(section: int) {
+        function openFor(section: int, at: Item) {
             headerMenu.section = section
             headerMenu.offers = section === Screens.ReminderView.Completed
                     ? root.view.completedHeaderMenu : root.view.pendingHeaderMenu
-            headerMenu.popup()
+            if (at)
+                headerMenu.popup(at, 0, at.height)
+            else
+                headerMenu.popup()
         }
 
         OfferedMenuItem {
@@ -159,9 +178,11 @@ Pane {
         }
     }
 
-    // One entry of the groups: a group's header or a reminder's row.
+    // One entry of the groups: a group's header or a reminder's row. The list gives its current
+    // entry the focus; a click focuses it too, but Tab moves on to the next column.
     component GroupEntry: SwipeDelegate {
         id: entry
+        required property int index
         required property bool header
         required property bool completed
         required property int offset
@@ -169,12 +190,15 @@ Pane {
         required property string reminderText
         required property string title
         required property bool expanded
+        required property string accessibleName
         readonly property int section: entry.completed ? Screens.ReminderView.Completed
                                                        : Screens.ReminderView.Pending
-        readonly property int count: entry.completed ? root.view.completedCount : root.view.pendingCount
         objectName: entry.header ? (entry.completed ? "completedHeader" : "pendingHeader")
                                  : (entry.completed ? "completed:" : "pending:") + entry.reminderText
-        swipe.enabled: !entry.header
+        focusPolicy: Qt.ClickFocus
+        focus: entry.ListView.isCurrentItem
+        Accessible.name: entry.accessibleName
+        swipe.enabled: !entry.header && !root.view.isEditing
         contentItem: RowLayout {
             Label {
                 visible: entry.header
@@ -200,38 +224,117 @@ Pane {
                 Layout.fillWidth: true
                 wrapMode: Text.Wrap
             }
-            RowLayout {
+            ToolButton {
+                objectName: "rowDelete"
                 visible: !entry.header && root.view.isEditing
-                ToolButton { text: "▲"; enabled: entry.offset > 0
-                             onClicked: root.view.moveReminder(entry.idText, entry.offset - 1) }
-                ToolButton { text: "▼"; enabled: entry.offset < entry.count - 1
-                             onClicked: root.view.moveReminder(entry.idText, entry.offset + 2) }
-                ToolButton { text: "⛔"; onClicked: root.view.deleteBySwipe(entry.idText) }
+                focusPolicy: Qt.NoFocus // the row's Delete key does the same
+                text: Screens.Symbols.glyph("trash")
+                Accessible.name: root.view.title("Delete reminder")
+                onClicked: root.view.deleteBySwipe(entry.idText)
+            }
+            // Room for the reorder handle drawn over the row's end.
+            Item {
+                visible: handle.visible
+                implicitWidth: handle.width
             }
         }
+        // Dragged, the row follows the pointer and lands where it is dropped.
+        Label {
+            id: handle
+            objectName: "reorderHandle"
+            visible: !entry.header && root.view.isEditing
+            anchors.right: entry.right
+            anchors.rightMargin: entry.rightPadding
+            anchors.verticalCenter: entry.verticalCenter
+            text: "≡"
+            font.pixelSize: 22
+            Accessible.role: Accessible.Grip
+            Accessible.name: root.view.title("Reorder")
+            // Kept from the list's own flick, so the drag moves the row, not the list.
+            MouseArea {
+                id: reorder
+                property real startY
+                property real dragY
+                anchors.fill: parent
+                anchors.margins: -6
+                preventStealing: true
+                onPressed: mouse => {
+                    reorder.startY = reorder.mapToItem(null, mouse.x, mouse.y).y
+                    reorder.dragY = 0
+                }
+                onPositionChanged: mouse => {
+                    reorder.dragY = reorder.mapToItem(null, mouse.x, mouse.y).y - reorder.startY
+                }
+                onReleased: mouse => {
+                    const list = entry.ListView.view
+                    const at = reorder.mapToItem(list.contentItem, mouse.x, mouse.y)
+                    reorder.dragY = 0
+                    const target = list.indexAt(at.x, at.y)
+                    if (target >= 0)
+                        root.view.dropReminder(entry.idText, target)
+                }
+            }
+        }
+        transform: Translate { y: reorder.dragY }
+        z: reorder.pressed ? 2 : 0
         swipe.right: Rectangle {
+            objectName: "swipeDelete"
             width: entry.height * 1.6
             height: entry.height
-            anchors.right: parent.right
+            x: entry.width - width
             color: "red"
-            Label { anchors.centerIn: parent; text: "🗑️"; color: "white" }
-            TapHandler { onTapped: root.view.deleteBySwipe(entry.idText) }
+            Accessible.role: Accessible.Button
+            Accessible.name: root.view.title("Delete reminder")
+            Label { anchors.centerIn: parent; text: Screens.Symbols.glyph("trash"); color: "white" }
+            SwipeDelegate.onClicked: root.view.deleteBySwipe(entry.idText)
+        }
+        // Drawn while the entry has the keyboard focus.
+        Rectangle {
+            objectName: "focusRing"
+            anchors.fill: parent
+            visible: entry.activeFocus
+            color: "transparent"
+            border.width: 2
+            border.color: entry.palette.highlight
         }
 
-        function openMenu() {
+        function openMenu(at: Item) {
             if (entry.header)
-                headerMenu.openFor(entry.section)
+                headerMenu.openFor(entry.section, at)
             else
-                rowMenu.openFor(entry.idText)
+                rowMenu.openFor(entry.idText, at)
         }
-        onClicked: entry.header ? root.view.toggleSection(entry.section)
-                                : root.view.toggleCompletion(entry.idText)
-        onPressAndHold: entry.openMenu()
+        function tap() {
+            if (entry.header)
+                root.view.toggleSection(entry.section)
+            else
+                root.view.toggleCompletion(entry.idText)
+        }
+        onActiveFocusChanged: if (entry.activeFocus)
+            entry.ListView.view.currentIndex = entry.index
+        onClicked: entry.tap()
+        onPressAndHold: entry.openMenu(null)
+        Keys.onPressed: event => {
+            const control = (event.modifiers & Qt.ControlModifier) !== 0
+            if (event.key === Qt.Key_Menu
+                    || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier)))
+                entry.openMenu(entry)
+            else if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
+                entry.tap()
+            else if (event.key === Qt.Key_Delete && !entry.header)
+                root.view.deleteReminder(entry.idText)
+            else if (control && !entry.header && root.view.isEditing
+                     && (event.key === Qt.Key_Up || event.key === Qt.Key_Down))
+                root.view.moveReminderBy(entry.idText, event.key === Qt.Key_Up ? -1 : 1)
+            else
+                return
+            event.accepted = true
+        }
         // A right click opens the menu only: taken here, the button never sees it.
         MouseArea {
             anchors.fill: parent
             acceptedButtons: Qt.RightButton
-            onClicked: entry.openMenu()
+            onClicked: entry.openMenu(null)
         }
     }
 
@@ -245,28 +348,35 @@ Pane {
             Layout.fillWidth: true
             Layout.margins: 6
             TextField {
+                id: search
                 objectName: "listSearch"
                 Layout.fillWidth: true
                 placeholderText: "🔍"
+                Accessible.name: root.view.title("Search")
                 text: root.view.searchText
                 onTextEdited: root.view.searchText = text
             }
             ToolButton {
+                id: editButton
                 objectName: "editButton"
                 visible: root.view.showsEditButton
                 text: root.view.isEditing ? root.view.title("Done") : root.view.title("Edit")
+                Accessible.name: editButton.text
                 onClicked: root.view.isEditing = !root.view.isEditing
             }
             ToolButton {
                 objectName: "chartButton"
                 visible: root.view.showsChartButton
                 text: Screens.Symbols.glyph("chart.pie")
+                Accessible.name: root.view.title("Show chart")
                 onClicked: root.view.showPieChartSheet = true
             }
             ToolButton {
+                id: infoButton
                 objectName: "infoButton"
                 text: Screens.Symbols.glyph("info.circle")
-                onClicked: informationMenu.popup()
+                Accessible.name: root.view.title("Information")
+                onClicked: informationMenu.popup(infoButton, 0, infoButton.height)
             }
         }
 
@@ -286,6 +396,7 @@ Pane {
                 objectName: "addField"
                 Layout.fillWidth: true
                 placeholderText: root.view.title("Add reminder")
+                Accessible.name: root.view.title("Add reminder")
                 text: root.view.textField
                 onTextEdited: root.view.textField = addField.text
                 onAccepted: root.view.addReminder()
@@ -293,8 +404,11 @@ Pane {
                 background: Rectangle { radius: 5; border.color: "cyan"; border.width: 1
                                         color: addField.palette.base }
             }
+            // Never takes the focus: the field keeps it, so a paste never submits the field.
             Button {
                 objectName: "pasteButton"
+                focusPolicy: Qt.NoFocus
+                Accessible.name: root.view.title("Paste")
                 text: Screens.Symbols.glyph("doc.on.clipboard")
                       + (root.view.pasteShowsTitle ? " " + root.view.title("Paste") : "")
                 onClicked: root.view.pasteFromPasteboard()
@@ -302,8 +416,18 @@ Pane {
         }
 
         // Only the rows on screen are built, however long the groups are.
+        // Tab stops here once; the arrows move between the headers and the rows shown.
         ListView {
+            id: list
             objectName: "reminderList"
+            activeFocusOnTab: true
+            keyNavigationEnabled: false
+            Keys.onUpPressed: list.step(-1)
+            Keys.onDownPressed: list.step(1)
+            function step(by: int) {
+                list.currentIndex = root.view.groups.nextShown(list.currentIndex, by)
+                list.positionViewAtIndex(list.currentIndex, ListView.Contain)
+            }
             Layout.fillWidth: true
             Layout.fillHeight: true
             clip: true

@@ -30,6 +30,8 @@ MainView::MainView(Binding<PieChartSlices> pieChartData,
         emit isOthersExpandedChanged();
         emit menusChanged();
     }) {
+    connect(this, &MainView::isFavoritesExpandedChanged, this, &MainView::refreshEntries);
+    connect(this, &MainView::isOthersExpandedChanged, this, &MainView::refreshEntries);
     connect(favorites_, &QueryBase::resultsChanged, this, [this] { refresh_.schedule(); });
     connect(reminders_, &QueryBase::resultsChanged, this, [this] { refresh_.schedule(); });
     connect(selectedCategory_.notifier(), &BindingNotifier::changed, this,
@@ -100,6 +102,7 @@ QList<CategoryListModel::Row> MainView::rowsFor(const QList<ReminderCategory>& c
 void MainView::refreshRows() {
     favoriteRows_.setRows(rowsFor(favoriteCategories()));
     otherRows_.setRows(rowsFor(otherCategories()));
+    refreshEntries();
     emit rowsChanged();
     emit menusChanged();
 }
@@ -138,8 +141,18 @@ QString MainView::selectedCategoryRawValue() const {
     return selected ? selected->rawValue() : QString();
 }
 
+void MainView::refreshEntries() {
+    entries_.setSections(
+        {&favoriteRows_, favoritesTitle(), isFavoritesExpanded(), showsFavoritesSection()},
+        {&otherRows_, othersTitle(), isOthersExpanded(), true});
+}
+
 QString MainView::favoritesTitle() const {
     return NSLocalizedString(QStringLiteral("Favorites"));
+}
+
+QString MainView::searchTitle() const {
+    return NSLocalizedString(QStringLiteral("Search"));
 }
 
 QString MainView::othersTitle() const {

@@ -9,6 +9,7 @@
 #include "ReminderActions.h"
 #include "ReminderCategory.h"
 #include "SettingsKeys.h"
+#include "SidebarEntriesModel.h"
 #include "UIDevice.h"
 #include "store/Query.h"
 #include "ui/CoalescedCall.h"
@@ -35,10 +36,12 @@ class MainView : public QObject {
     Q_PROPERTY(bool showsFavoritesSection READ showsFavoritesSection NOTIFY rowsChanged)
     Q_PROPERTY(CategoryListModel* favoriteRows READ favoriteRows CONSTANT)
     Q_PROPERTY(CategoryListModel* otherRows READ otherRows CONSTANT)
+    Q_PROPERTY(SidebarEntriesModel* entries READ entries CONSTANT)
     Q_PROPERTY(
         QString selectedCategory READ selectedCategoryRawValue NOTIFY selectedCategoryChanged)
     Q_PROPERTY(QString favoritesTitle READ favoritesTitle CONSTANT)
     Q_PROPERTY(QString othersTitle READ othersTitle CONSTANT)
+    Q_PROPERTY(QString searchTitle READ searchTitle CONSTANT)
     Q_PROPERTY(MenuOffers favoritesHeaderMenu READ favoritesHeaderMenu NOTIFY menusChanged)
     Q_PROPERTY(MenuOffers othersHeaderMenu READ othersHeaderMenu NOTIFY menusChanged)
 
@@ -83,11 +86,15 @@ public:
     QList<ReminderCategory> otherCategories() const;
     CategoryListModel* favoriteRows() { return &favoriteRows_; }
     CategoryListModel* otherRows() { return &otherRows_; }
+    // Both sections with their headers, as drawn.
+    SidebarEntriesModel* entries() { return &entries_; }
     QList<std::shared_ptr<Reminder>> remindersIn(const Scope& scope) const;
 
     QString selectedCategoryRawValue() const;
     QString favoritesTitle() const;
     QString othersTitle() const;
+    // The search field's accessible name.
+    QString searchTitle() const;
 
     // What the menu of a row (a category of the given section) and of a section's header
     // offer now; nothing for a raw value that is no category.
@@ -125,6 +132,7 @@ signals:
 
 private:
     void refreshRows();
+    void refreshEntries();
     QList<CategoryListModel::Row> rowsFor(const QList<ReminderCategory>& categories) const;
     static Scope sectionScope(Section section);
     static MenuOffers bulkOffers(MenuOffers offers, const QList<std::shared_ptr<Reminder>>& scoped);
@@ -140,5 +148,6 @@ private:
     QString searchText_;
     CategoryListModel favoriteRows_;
     CategoryListModel otherRows_;
+    SidebarEntriesModel entries_;
     CoalescedCall refresh_{this, [this] { refreshRows(); }};
 };

@@ -19,10 +19,13 @@ Pane {
         property string rawValue
         property Screens.menuOffers offers
 
-        function openFor(rawValue: string, section: int) {
+        function openFor(rawValue: string, section: int, at: Item) {
             rowMenu.rawValue = rawValue
             rowMenu.offers = root.view.rowMenu(rawValue, section)
-            rowMenu.popup()
+            if (at)
+                rowMenu.popup(at, 0, at.height)
+            else
+                rowMenu.popup()
         }
 
         OfferedMenuItem {
@@ -58,11 +61,14 @@ Pane {
         property int section: Screens.MainView.Others
         property Screens.menuOffers offers
 
-        function openFor(section: int) {
+        function openFor(section: int, at: Item) {
             headerMenu.section = section
             headerMenu.offers = section === Screens.MainView.Favorites
                     ? root.view.favoritesHeaderMenu : root.view.othersHeaderMenu
-            headerMenu.popup()
+            if (at)
+                headerMenu.popup(at, 0, at.height)
+            else
+                headerMenu.popup()
         }
 
         OfferedMenuItem {
@@ -87,66 +93,97 @@ Pane {
         }
     }
 
-    component SectionHeader: ItemDelegate {
-        id: header
+    // One entry of the sidebar: a section's header or a category's row. The list gives its
+    // current entry the focus; a click focuses it too, but Tab moves on to the next column.
+    component SidebarEntry: ItemDelegate {
+        id: entry
+        required property int index
+        required property bool header
         required property int section
-        required property bool expanded
-        required property string title
-        objectName: section === Screens.MainView.Favorites ? "favoritesHeader" : "othersHeader"
-        Layout.fillWidth: true
-        contentItem: RowLayout {
-            Label {
-                text: header.title
-                font.bold: true
-                font.pixelSize: 20
-                Layout.fillWidth: true
-            }
-            Label {
-                text: header.expanded ? "⌄" : "›"
-                font.pixelSize: 18
-                color: "cyan"
-            }
-        }
-        onClicked: root.view.toggleSection(header.section)
-        onPressAndHold: headerMenu.openFor(header.section)
-        // A right click opens the menu only: taken here, the button never sees it.
-        MouseArea {
-            anchors.fill: parent
-            acceptedButtons: Qt.RightButton
-            onClicked: headerMenu.openFor(header.section)
-        }
-    }
-
-    component CategoryRow: ItemDelegate {
-        id: row
         required property string rawValue
         required property string shownName
         required property string iconName
         required property string percentage
-        property int section: Screens.MainView.Others
-        objectName: "row:" + row.rawValue
-        Layout.fillWidth: true
-        highlighted: root.view.selectedCategory === row.rawValue
+        required property string title
+        required property bool expanded
+        objectName: entry.header
+                    ? (entry.section === Screens.MainView.Favorites ? "favoritesHeader" : "othersHeader")
+                    : "row:" + entry.rawValue
+        width: ListView.view.width
+        focusPolicy: Qt.ClickFocus
+        focus: entry.ListView.isCurrentItem
+        highlighted: !entry.header && root.view.selectedCategory === entry.rawValue
+        Accessible.name: entry.header ? entry.title : entry.shownName
         contentItem: RowLayout {
-            SymbolIcon { name: row.iconName }
+            SymbolIcon { visible: !entry.header; name: entry.iconName }
             Label {
-                text: row.shownName
+                text: entry.header ? entry.title : entry.shownName
+                font.bold: entry.header
+                font.pixelSize: entry.header ? 20 : 15
                 Layout.fillWidth: true
                 elide: Text.ElideRight
             }
             Label {
-                text: row.percentage
+                visible: entry.header
+                text: entry.expanded ? "⌄" : "›"
+                font.pixelSize: 18
+                color: "cyan"
+            }
+            Label {
+                visible: !entry.header
+                text: entry.percentage
                 color: "darkcyan"
                 font.pixelSize: 13
             }
         }
-        onClicked: root.view.select(row.rawValue)
-        onPressAndHold: rowMenu.openFor(row.rawValue, row.section)
+        // Drawn while the entry has the keyboard focus.
+        Rectangle {
+            objectName: "focusRing"
+            anchors.fill: parent
+            visible: entry.activeFocus
+            color: "transparent"
+            border.width: 2
+            border.color: entry.palette.highlight
+        }
+
+        function openMenu(at: Item) {
+            if (entry.header)
+                headerMenu.openFor(entry.section, at)
+            else
+                rowMenu.openFor(entry.rawValue, entry.section, at)
+        }
+        function tap() {
+            if (entry.header)
+                root.view.toggleSection(entry.section)
+            else
+                root.view.select(entry.rawValue)
+        }
+        onActiveFocusChanged: if (entry.activeFocus)
+            entry.ListView.view.currentIndex = entry.index
+        onClicked: entry.tap()
+        onPressAndHold: entry.openMenu(null)
+        Keys.onPressed: event => {
+            if (event.key === Qt.Key_Menu
+                    || (event.key === Qt.Key_F10 && (event.modifiers & Qt.ShiftModifier)))
+                entry.openMenu(entry)
+            else if (event.key === Qt.Key_Return || event.key === Qt.Key_Enter)
+                entry.tap()
+            else
+                return
+            event.accepted = true
+        }
         // A right click opens the menu only: taken here, the button never sees it.
         MouseArea {
             anchors.fill: parent
             acceptedButtons: Qt.RightButton
-            onClicked: rowMenu.openFor(row.rawValue, row.section)
+            onClicked: entry.openMenu(null)
+        }
+    }
+
+    Keys.onPressed: event => {
+        if (event.key === Qt.Key_F && (event.modifiers & Qt.ControlModifier)) {
+            search.forceActiveFocus(Qt.ShortcutFocusReason)
+            event.accepted = true
         }
     }
 
@@ -155,44 +192,26 @@ Pane {
         spacing: 0
 
         TextField {
+            id: search
             objectName: "sidebarSearch"
             Layout.fillWidth: true
             Layout.margins: 8
             placeholderText: "🔍"
+            Accessible.name: root.view.searchTitle
             text: root.view.searchText
             onTextEdited: root.view.searchText = text
         }
 
-        ScrollView {
+        // Tab stops here once; the arrows move between the headers and the rows.
+        ListView {
+            objectName: "sidebarList"
             Layout.fillWidth: true
             Layout.fillHeight: true
             clip: true
-
-            ColumnLayout {
-                width: root.width
-                spacing: 0
-
-                SectionHeader {
-                    visible: root.view.showsFavoritesSection
-                    section: Screens.MainView.Favorites
-                    expanded: root.view.isFavoritesExpanded
-                    title: root.view.favoritesTitle
-                }
-                Repeater {
-                    model: root.view.showsFavoritesSection && root.view.isFavoritesExpanded
-                           ? root.view.favoriteRows : null
-                    delegate: CategoryRow { section: Screens.MainView.Favorites }
-                }
-                SectionHeader {
-                    section: Screens.MainView.Others
-                    expanded: root.view.isOthersExpanded
-                    title: root.view.othersTitle
-                }
-                Repeater {
-                    model: root.view.isOthersExpanded ? root.view.otherRows : null
-                    delegate: CategoryRow { section: Screens.MainView.Others }
-                }
-            }
+            activeFocusOnTab: true
+            model: root.view.entries
+            ScrollBar.vertical: ScrollBar {}
+            delegate: SidebarEntry {}
         }
     }
 }

@@ -5,6 +5,7 @@
 #include "ReminderView.h"
 #include "RingChart.h"
 #include "ScreenFixture.h"
+#include "UiFixture.h"
 #include "ui/BidiIsolate.h"
 
 #include <QQmlApplicationEngine>
@@ -20,68 +21,11 @@ Q_IMPORT_QML_PLUGIN(Nudgebox_ScreensPlugin)
 Q_IMPORT_QML_PLUGIN(NudgeboxPlugin)
 Q_IMPORT_QML_PLUGIN(Nudgebox_PlatformPlugin)
 
+using namespace ui;
+
 class UiTest : public QObject {
     Q_OBJECT
     ScreenFixture fixture_;
-
-    // Walks the visual tree: delegates of repeaters have no QObject parent to search.
-    static QQuickItem* findIn(QQuickItem* item, const QString& name) {
-        if (item->objectName() == name)
-            return item;
-        for (QQuickItem* child : item->childItems())
-            if (QQuickItem* found = findIn(child, name))
-                return found;
-        return nullptr;
-    }
-    QQuickItem* find(QQuickWindow* window, const QString& name) {
-        return findIn(window->contentItem(), name);
-    }
-
-    // Loads the application's QML for appView; the window once it is exposed, else null.
-    static QQuickWindow* show(QQmlApplicationEngine& engine, AppView& appView) {
-        engine.setInitialProperties({{"appView", QVariant::fromValue(&appView)}});
-        engine.load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
-        if (engine.rootObjects().size() != 1)
-            return nullptr;
-        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
-        return window && QTest::qWaitForWindowExposed(window) ? window : nullptr;
-    }
-
-    void click(QQuickWindow* window, QQuickItem* item, Qt::MouseButton button = Qt::LeftButton) {
-        const QPointF centre = item->mapToScene(QPointF(item->width() / 2, item->height() / 2));
-        QTest::mouseClick(window, button, {}, centre.toPoint());
-    }
-
-    // The entries a menu shows now, in order: its visible items' texts.
-    static QList<QQuickItem*> shownItems(QObject* menu) {
-        QList<QQuickItem*> items;
-        const int count = menu->property("count").toInt();
-        for (int i = 0; i < count; ++i) {
-            QQuickItem* item = nullptr;
-            QMetaObject::invokeMethod(menu, "itemAt", Q_RETURN_ARG(QQuickItem*, item),
-                                      Q_ARG(int, i));
-            if (item && item->isVisible() && item->height() > 0)
-                items << item;
-        }
-        return items;
-    }
-    // Whether the menu shows exactly the offered entries, in order (texts carry a symbol first).
-    static bool showsExactly(QObject* menu, const MenuOffers& offers) {
-        const auto items = shownItems(menu);
-        const QStringList titles = offers.titles();
-        if (items.size() != titles.size())
-            return false;
-        for (qsizetype i = 0; i < items.size(); ++i)
-            if (!items[i]->property("text").toString().endsWith(titles[i]))
-                return false;
-        return true;
-    }
-    static QQuickItem* shownItem(QObject* menu, const QString& title) {
-        for (QQuickItem* item : shownItems(menu))
-            if (item->property("text").toString().endsWith(title))
-                return item;
-        return nullptr;
-    }
 
 private slots:
     void init() { fixture_.reset(); }

@@ -1,0 +1,331 @@
+// The reminder list driven through the real window with mouse, touch and keys, checking the
+// store and the settings after each gesture.
+#include "ReminderView.h"
+#include "UiFixture.h"
+
+#include <QAccessible>
+
+Q_IMPORT_QML_PLUGIN(Nudgebox_ScreensPlugin)
+Q_IMPORT_QML_PLUGIN(NudgeboxPlugin)
+Q_IMPORT_QML_PLUGIN(Nudgebox_PlatformPlugin)
+
+using namespace ui;
+using Section = ReminderView::Section;
+
+class UiListTest : public QObject {
+    Q_OBJECT
+    ScreenFixture fixture_;
+    std::unique_ptr<ScenePhaseSource> phase_;
+    std::unique_ptr<AppView> appView_;
+    std::unique_ptr<QQmlApplicationEngine> engine_;
+    QQuickWindow* window_ = nullptr;
+
+    ReminderView* list() const { return appView_->reminderView(); }
+    // The window on a tablet with category selected, once its rows are drawn.
+    bool open(const QString& category) {
+        phase_ = std::make_unique<ScenePhaseSource>();
+        appView_ = std::make_unique<AppView>(fixture_.context(), phase_.get(),
+                                             UIUserInterfaceIdiom::Pad, fixture_.services);
+        engine_ = std::make_unique<QQmlApplicationEngine>();
+        window_ = show(*engine_, *appView_);
+        if (!window_)
+            return false;
+        appView_->mainView()->select(category);
+        return QTest::qWaitFor([&] {
+            QQuickItem* field = find(window_, "addField");
+            return field && field->isVisible();
+        });
+    }
+    // The row or header of that name once it is the only one and drawn where it stays.
+    QQuickItem* row(const QString& name) {
+        QQuickItem* item = nullptr;
+        const bool found = QTest::qWaitFor([&] {
+            item = findOnly(window_, name);
+            return item && settle(window_) && findOnly(window_, name) == item;
+        });
+        return found ? item : nullptr;
+    }
+    QQuickItem* focused() const { return window_->activeFocusItem(); }
+    // Clicks the menu's entry and waits for the menu to be gone, so the next one opens alone.
+    void choose(QObject* menu, const QString& title) {
+        QVERIFY(settle(window_));
+        QQuickItem* item = shownItem(menu, title);
+        QVERIFY2(item, qPrintable(title));
+        click(window_, item);
+        QTRY_VERIFY(!menu->property("visible").toBool());
+    }
+
+private slots:
+    void init() { fixture_.reset(); }
+    void cleanup() {
+        engine_.reset();
+        appView_.reset();
+        phase_.reset();
+        window_ = nullptr;
+    }
+
+    // Enter adds the reminder and leaves the field focused for the next; the paste button
+    // appends to the field without taking the focus, so nothing half-typed is saved.
+    void theAddRowKeepsTheFocusAfterEnterAndPaste() {
+        QVERIFY(open("Groceries"));
+        QQuickItem* field = find(window_, "addField");
+        click(window_, field);
+        QTRY_VERIFY(field->hasActiveFocus());
+        type(window_, "Milk");
+        QTest::keyClick(window_, Qt::Key_Return);
+        type(window_, "Eggs");
+        QTest::keyClick(window_, Qt::Key_Return);
+        QTRY_COMPARE(pendingTexts(list()), (QStringList{"Milk", "Eggs"}));
+        QVERIFY(field->hasActiveFocus());
+        QVERIFY(row("pending:Eggs"));
+        QVERIFY(field->hasActiveFocus());
+
+        type(window_, "Half");
+        fixture_.services.pasteboard = QStringLiteral("pasted");
+        QQuickItem* paste = find(window_, "pasteButton");
+        click(window_, paste);
+        QTRY_COMPARE(field->property("text").toString(), QStringLiteral("Half pasted"));
+        QVERIFY(field->hasActiveFocus());
+        QVERIFY(!paste->hasActiveFocus());
+        QCOMPARE(pendingTexts(list()), (QStringList{"Milk", "Eggs"}));
+        QVERIFY(!fixture_.context()->hasChanges());
+        type(window_, "x");
+        QTest::keyClick(window_, Qt::Key_Return);
+        QTRY_COMPARE(pendingTexts(list()), (QStringList{"Milk", "Eggs", "Half pastedx"}));
+        QVERIFY(field->hasActiveFocus());
+        // Ctrl+N brings the focus back to the add row from the list.
+        click(window_, find(window_, "pending:Milk"), Qt::RightButton);
+        QTest::keyClick(window_, Qt::Key_Escape);
+        find(window_, "reminderList")->forceActiveFocus();
+        QVERIFY(!field->hasActiveFocus());
+        QTest::keyClick(window_, Qt::Key_N, Qt::ControlModifier);
+        QTRY_VERIFY(field->hasActiveFocus());
+        QTest::keyClick(window_, Qt::Key_F, Qt::ControlModifier);
+        QTRY_VERIFY(find(window_, "listSearch")->hasActiveFocus());
+    }
+
+    // A right click on a row or a header opens its menu and changes nothing else; each menu
+    // shows exactly its offers however often it opens, and acts on what it was opened on.
+    void rightClicksOpenMenusOnlyAndMenusActOnTheirItem() {
+        auto done = fixture_.add("Pets", "done", true, 0);
+        auto first = fixture_.add("Pets", "first", false, 1);
+        auto second = fixture_.add("Pets", "second", false, 2);
+        fixture_.save();
+        QVERIFY(open("Pets"));
+        QObject* rowMenu = window_->findChild<QObject*>("reminderRowMenu");
+        QObject* headerMenu = window_->findChild<QObject*>("reminderHeaderMenu");
+        QObject* infoMenu = window_->findChild<QObject*>("informationMenu");
+        QVERIFY(rowMenu && headerMenu && infoMenu);
+        const QStringList before = snapshot(fixture_.context());
+        struct Target {
+            QString name;
+            QObject* menu;
+            MenuOffers offers;
+        };
+        const QList<Target> targets{{"pending:first", rowMenu, list()->rowMenu(first->idText())},
+                                    {"pending:second", rowMenu, list()->rowMenu(second->idText())},
+                                    {"completed:done", rowMenu, list()->rowMenu(done->idText())},
+                                    {"pendingHeader", headerMenu, list()->pendingHeaderMenu()},
+                                    {"completedHeader", headerMenu, list()->completedHeaderMenu()}};
+        for (int round = 0; round < 3; ++round) {
+            for (const Target& target : targets) {
+                click(window_, row(target.name), Qt::RightButton);
+                QTRY_VERIFY2(isOpen(target.menu), qPrintable(target.name));
+                QVERIFY2(showsExactly(target.menu, target.offers), qPrintable(target.name));
+                QTest::keyClick(window_, Qt::Key_Escape);
+                QTRY_VERIFY(!target.menu->property("visible").toBool());
+            }
+            click(window_, find(window_, "infoButton"));
+            QTRY_VERIFY(isOpen(infoMenu));
+            QVERIFY(showsExactly(infoMenu, list()->informationMenu()));
+            QTest::keyClick(window_, Qt::Key_Escape);
+            QTRY_VERIFY(!infoMenu->property("visible").toBool());
+        }
+        QCOMPARE(snapshot(fixture_.context()), before);
+        QCOMPARE(fixture_.services.opened.size(), 0);
+
+        // Each entry acts on the item the menu was opened on.
+        click(window_, row("pending:second"), Qt::RightButton);
+        QTRY_VERIFY(isOpen(rowMenu));
+        choose(rowMenu, "Copy to clipboard");
+        QCOMPARE(fixture_.services.pasteboard, QStringLiteral("second"));
+        click(window_, row("pending:first"), Qt::RightButton);
+        QTRY_VERIFY(isOpen(rowMenu));
+        choose(rowMenu, "Mark as completed");
+        QTRY_VERIFY(first->completed());
+        QVERIFY(!second->completed());
+        click(window_, row("completedHeader"), Qt::RightButton);
+        QTRY_VERIFY(isOpen(headerMenu));
+        QVERIFY(showsExactly(headerMenu, list()->completedHeaderMenu()));
+        choose(headerMenu, "Collapse this section");
+        QTRY_VERIFY(!list()->isCompletedExpanded());
+        QVERIFY(list()->isPendingExpanded());
+        click(window_, row("completedHeader"), Qt::RightButton);
+        QTRY_VERIFY(isOpen(headerMenu));
+        choose(headerMenu, "Delete all reminders");
+        QTRY_VERIFY(done->isDeleted() && first->isDeleted());
+        QVERIFY(!second->isDeleted());
+        click(window_, find(window_, "infoButton"));
+        QTRY_VERIFY(isOpen(infoMenu));
+        choose(infoMenu, "Privacy policy");
+        QTRY_COMPARE(fixture_.services.opened, QList<QUrl>{*list()->privacyPolicy});
+    }
+
+    // A swipe reveals the delete area of the swiped row; tapping it deletes that reminder,
+    // with the mouse and with a finger, also while a search hides rows above.
+    void swipingDeletesTheSwipedReminder() {
+        auto a = fixture_.add("Pets", "apple", false, 0);
+        auto b = fixture_.add("Pets", "banana", false, 1);
+        auto c = fixture_.add("Pets", "cherry", false, 2);
+        fixture_.save();
+        QVERIFY(open("Pets"));
+        QQuickItem* swiped = row("pending:banana");
+        QVERIFY(swiped);
+        const QPoint start = centreOf(swiped) + QPoint(int(swiped->width() / 4), 0);
+        mouseDrag(window_, start, start - QPoint(int(swiped->width() / 2), 0));
+        QQuickItem* area = nullptr;
+        QTRY_VERIFY((area = findIn(swiped, "swipeDelete")) && area->isVisible());
+        QTRY_VERIFY(swiped->property("swipe").value<QObject*>()->property("complete").toBool());
+        QVERIFY(!b->isDeleted());
+        click(window_, area);
+        QTRY_VERIFY(b->isDeleted());
+        QVERIFY(!a->isDeleted() && !c->isDeleted());
+        QTRY_VERIFY(find(window_, "pending:banana") == nullptr);
+
+        // By touch, with "apple" hidden by the search: the swiped row is the one deleted.
+        list()->setSearchText(QStringLiteral("rr"));
+        QPointingDevice* screen = QTest::createTouchDevice();
+        swiped = row("pending:cherry");
+        QVERIFY(swiped);
+        const QPoint from = centreOf(swiped) + QPoint(int(swiped->width() / 4), 0);
+        touchDrag(window_, screen, from, from - QPoint(int(swiped->width() / 2), 0));
+        QTRY_VERIFY((area = findIn(swiped, "swipeDelete")) && area->isVisible());
+        QTRY_VERIFY(swiped->property("swipe").value<QObject*>()->property("complete").toBool());
+        tap(window_, screen, centreOf(area));
+        QTRY_VERIFY(c->isDeleted());
+        QVERIFY(!a->isDeleted());
+    }
+
+    // In edit mode a row dragged by its handle lands where it is dropped, in its own group
+    // only; Ctrl+Up/Down move the focused row.
+    void draggingReordersWithinTheGroup() {
+        fixture_.add("Pets", "a", false, 0);
+        fixture_.add("Pets", "b", false, 1);
+        fixture_.add("Pets", "c", false, 2);
+        auto done = fixture_.add("Pets", "done", true, 3);
+        fixture_.add("Pets", "done too", true, 4);
+        fixture_.save();
+        QVERIFY(open("Pets"));
+        QVERIFY(!findIn(row("pending:a"), "reorderHandle")->isVisible());
+        click(window_, find(window_, "editButton"));
+        QTRY_VERIFY(list()->isEditing());
+        QQuickItem* handle = nullptr;
+        QTRY_VERIFY((handle = findIn(row("pending:c"), "reorderHandle")) && handle->isVisible());
+        // Drop c on a: c goes first.
+        mouseDrag(window_, centreOf(handle),
+                  QPoint(centreOf(handle).x(), centreOf(row("pending:a")).y()));
+        QTRY_COMPARE(pendingTexts(list()), (QStringList{"c", "a", "b"}));
+        QVERIFY(!fixture_.context()->hasChanges());
+        // Dropped on the other group: nothing changes.
+        const QStringList before = snapshot(fixture_.context());
+        handle = findIn(row("pending:a"), "reorderHandle");
+        mouseDrag(window_, centreOf(handle),
+                  QPoint(centreOf(handle).x(), centreOf(row("completed:done too")).y()));
+        QCOMPARE(snapshot(fixture_.context()), before);
+        // b to the top.
+        handle = findIn(row("pending:b"), "reorderHandle");
+        mouseDrag(window_, centreOf(handle),
+                  QPoint(centreOf(handle).x(), centreOf(row("pending:c")).y()));
+        QTRY_COMPARE(pendingTexts(list()), (QStringList{"b", "c", "a"}));
+        // The completed group reorders among itself.
+        handle = findIn(row("completed:done too"), "reorderHandle");
+        mouseDrag(window_, centreOf(handle),
+                  QPoint(centreOf(handle).x(), centreOf(row("completed:done")).y()));
+        QTRY_COMPARE(texts(list()->completedList()), (QStringList{"done too", "done"}));
+        QCOMPARE(done->orderIndex(), 1);
+        // The buttons of the old edit mode are gone; the row's delete is a named control.
+        QQuickItem* remove = findIn(row("pending:a"), "rowDelete");
+        QVERIFY(remove && remove->isVisible());
+        QAccessibleInterface* named = QAccessible::queryAccessibleInterface(remove);
+        QVERIFY(named);
+        QCOMPARE(named->text(QAccessible::Name), QStringLiteral("Delete reminder"));
+    }
+
+    // A session without the mouse: add two reminders, reach the list, toggle, move, delete
+    // and use a menu, all by keys.
+    void aKeyboardOnlySession() {
+        QVERIFY(open("Groceries"));
+        QTest::keyClick(window_, Qt::Key_N, Qt::ControlModifier);
+        QTRY_VERIFY(find(window_, "addField")->hasActiveFocus());
+        for (const char* text : {"one", "two", "three"}) {
+            type(window_, QString::fromLatin1(text));
+            QTest::keyClick(window_, Qt::Key_Return);
+        }
+        QTRY_COMPARE(pendingTexts(list()), (QStringList{"one", "two", "three"}));
+        // Tab goes past the paste button to the list, on its first entry: the header.
+        QTest::keyClick(window_, Qt::Key_Tab);
+        QTRY_COMPARE(focused(), find(window_, "pendingHeader"));
+        QVERIFY(findIn(focused(), "focusRing")->isVisible());
+        QTest::keyClick(window_, Qt::Key_Down);
+        QTRY_COMPARE(focused(), find(window_, "pending:one"));
+        QVERIFY(findIn(focused(), "focusRing")->isVisible());
+        QTest::keyClick(window_, Qt::Key_Down);
+        QTRY_COMPARE(focused(), find(window_, "pending:two"));
+        // Space taps: "two" is completed.
+        QTest::keyClick(window_, Qt::Key_Space);
+        QTRY_COMPARE(texts(list()->completedList()), QStringList{"two"});
+        QTRY_VERIFY(find(window_, "pending:two") == nullptr);
+        // The menu key opens the focused row's menu; arrows and Return choose an entry.
+        QTRY_VERIFY(focused() && focused()->objectName().startsWith("pending:"));
+        const QString id = focused()->property("idText").toString();
+        const QString text = focused()->property("reminderText").toString();
+        QTest::keyClick(window_, Qt::Key_Menu);
+        QObject* menu = window_->findChild<QObject*>("reminderRowMenu");
+        QTRY_VERIFY(isOpen(menu));
+        QVERIFY(showsExactly(menu, list()->rowMenu(id)));
+        QTest::keyClick(window_, Qt::Key_Escape);
+        QTRY_VERIFY(!menu->property("visible").toBool());
+        QTest::keyClick(window_, Qt::Key_F10, Qt::ShiftModifier);
+        QTRY_VERIFY(isOpen(menu));
+        for (int i = 0; i < 3; ++i) // past Create reminder and Change category: Copy
+            QTest::keyClick(window_, Qt::Key_Down);
+        QTest::keyClick(window_, Qt::Key_Return);
+        QTRY_COMPARE(fixture_.services.pasteboard, text);
+        // Enter on the header collapses the group.
+        find(window_, "reminderList")->forceActiveFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(focused());
+        for (int i = 0; i < 4 && focused()->objectName() != "pendingHeader"; ++i)
+            QTest::keyClick(window_, Qt::Key_Up);
+        QCOMPARE(focused()->objectName(), QStringLiteral("pendingHeader"));
+        QTest::keyClick(window_, Qt::Key_Return);
+        QTRY_VERIFY(!list()->isPendingExpanded());
+        QTest::keyClick(window_, Qt::Key_Space);
+        QTRY_VERIFY(list()->isPendingExpanded());
+        // Edit mode from the toolbar by Shift+Tab, then Ctrl+Down moves the focused row.
+        QTest::keyClick(window_, Qt::Key_Down);
+        QTRY_COMPARE(focused(), find(window_, "pending:one"));
+        QQuickItem* edit = find(window_, "editButton");
+        for (int i = 0; i < 4 && focused() != edit; ++i)
+            QTest::keyClick(window_, Qt::Key_Tab, Qt::ShiftModifier);
+        QCOMPARE(focused(), edit);
+        QTest::keyClick(window_, Qt::Key_Space);
+        QTRY_VERIFY(list()->isEditing());
+        // On through the information button and the add row to the list, where it was left.
+        for (int i = 0; i < 4 && focused() != find(window_, "pending:one"); ++i)
+            QTest::keyClick(window_, Qt::Key_Tab);
+        QCOMPARE(focused(), find(window_, "pending:one"));
+        QTest::keyClick(window_, Qt::Key_Down, Qt::ControlModifier);
+        QTRY_COMPARE(pendingTexts(list()), (QStringList{"three", "one"}));
+        QTRY_VERIFY(focused() && focused()->objectName() == "pending:one");
+        QTest::keyClick(window_, Qt::Key_Up, Qt::ControlModifier);
+        QTRY_COMPARE(pendingTexts(list()), (QStringList{"one", "three"}));
+        // Delete removes the focused reminder.
+        QTRY_VERIFY(focused() && focused()->objectName() == "pending:one");
+        QTest::keyClick(window_, Qt::Key_Delete);
+        QTRY_COMPARE(pendingTexts(list()), QStringList{"three"});
+        QVERIFY(!fixture_.context()->hasChanges());
+    }
+};
+
+QTEST_MAIN(UiListTest)
+#include "tst_ui_list.moc"
