@@ -160,6 +160,9 @@ Pane {
             clip: true
             activeFocusOnTab: true
             model: root.view.rows
+            // A list whose current entry went away keeps one, so Tab always lands on an entry.
+            onCurrentIndexChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
+            onCountChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
             delegate: ItemDelegate {
                 id: row
                 required property int index

@@ -422,6 +422,9 @@ Pane {
             objectName: "reminderList"
             activeFocusOnTab: true
             keyNavigationEnabled: false
+            // A list whose current entry went away keeps one, so Tab always lands on an entry.
+            onCurrentIndexChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
+            onCountChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
             Keys.onUpPressed: list.step(-1)
             Keys.onDownPressed: list.step(1)
             function step(by: int) {

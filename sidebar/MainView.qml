@@ -210,6 +210,9 @@ Pane {
             clip: true
             activeFocusOnTab: true
             model: root.view.entries
+            // A list whose current entry went away keeps one, so Tab always lands on an entry.
+            onCurrentIndexChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
+            onCountChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
             ScrollBar.vertical: ScrollBar {}
             delegate: SidebarEntry {}
         }

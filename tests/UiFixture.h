@@ -165,4 +165,56 @@ inline QStringList pendingTexts(ReminderView* view) {
     return texts(view->pendingList());
 }
 
+// The application's window on a tablet over a fresh store, with helpers that wait until what
+// they return is drawn where it stays.
+class UiWindow {
+public:
+    ScreenFixture fixture;
+    std::unique_ptr<ScenePhaseSource> phase;
+    std::unique_ptr<AppView> appView;
+    std::unique_ptr<QQmlApplicationEngine> engine;
+    QQuickWindow* window = nullptr;
+
+    // Opens the window with category selected (none for an empty text), once it is drawn.
+    bool open(const QString& category = {}) {
+        phase = std::make_unique<ScenePhaseSource>();
+        appView = std::make_unique<AppView>(fixture.context(), phase.get(),
+                                            UIUserInterfaceIdiom::Pad, fixture.services);
+        engine = std::make_unique<QQmlApplicationEngine>();
+        window = show(*engine, *appView);
+        if (!window)
+            return false;
+        if (category.isEmpty())
+            return settle(window);
+        appView->mainView()->select(category);
+        return QTest::qWaitFor([&] {
+            QQuickItem* field = find(window, "addField");
+            return field && field->isVisible();
+        });
+    }
+    void close() {
+        engine.reset();
+        appView.reset();
+        phase.reset();
+        window = nullptr;
+    }
+    // The row or header of that name once it is the only one and drawn where it stays.
+    QQuickItem* row(const QString& name) {
+        QQuickItem* item = nullptr;
+        const bool found = QTest::qWaitFor([&] {
+            item = findOnly(window, name);
+            return item && settle(window) && findOnly(window, name) == item;
+        });
+        return found ? item : nullptr;
+    }
+    // Clicks the menu's entry and waits for the menu to be gone, so the next one opens alone.
+    void choose(QObject* menu, const QString& title) {
+        QVERIFY(settle(window));
+        QQuickItem* item = shownItem(menu, title);
+        QVERIFY2(item, qPrintable(title));
+        click(window, item);
+        QTRY_VERIFY(!menu->property("visible").toBool());
+    }
+};
+
 } // namespace ui

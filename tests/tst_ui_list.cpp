@@ -14,55 +14,19 @@ using Section = ReminderView::Section;
 
 class UiListTest : public QObject {
     Q_OBJECT
-    ScreenFixture fixture_;
-    std::unique_ptr<ScenePhaseSource> phase_;
-    std::unique_ptr<AppView> appView_;
-    std::unique_ptr<QQmlApplicationEngine> engine_;
-    QQuickWindow* window_ = nullptr;
+    UiWindow ui_;
+    ScreenFixture& fixture_ = ui_.fixture;
+    QQuickWindow*& window_ = ui_.window;
 
-    ReminderView* list() const { return appView_->reminderView(); }
-    // The window on a tablet with category selected, once its rows are drawn.
-    bool open(const QString& category) {
-        phase_ = std::make_unique<ScenePhaseSource>();
-        appView_ = std::make_unique<AppView>(fixture_.context(), phase_.get(),
-                                             UIUserInterfaceIdiom::Pad, fixture_.services);
-        engine_ = std::make_unique<QQmlApplicationEngine>();
-        window_ = show(*engine_, *appView_);
-        if (!window_)
-            return false;
-        appView_->mainView()->select(category);
-        return QTest::qWaitFor([&] {
-            QQuickItem* field = find(window_, "addField");
-            return field && field->isVisible();
-        });
-    }
-    // The row or header of that name once it is the only one and drawn where it stays.
-    QQuickItem* row(const QString& name) {
-        QQuickItem* item = nullptr;
-        const bool found = QTest::qWaitFor([&] {
-            item = findOnly(window_, name);
-            return item && settle(window_) && findOnly(window_, name) == item;
-        });
-        return found ? item : nullptr;
-    }
+    ReminderView* list() const { return ui_.appView->reminderView(); }
+    bool open(const QString& category) { return ui_.open(category); }
+    QQuickItem* row(const QString& name) { return ui_.row(name); }
     QQuickItem* focused() const { return window_->activeFocusItem(); }
-    // Clicks the menu's entry and waits for the menu to be gone, so the next one opens alone.
-    void choose(QObject* menu, const QString& title) {
-        QVERIFY(settle(window_));
-        QQuickItem* item = shownItem(menu, title);
-        QVERIFY2(item, qPrintable(title));
-        click(window_, item);
-        QTRY_VERIFY(!menu->property("visible").toBool());
-    }
+    void choose(QObject* menu, const QString& title) { ui_.choose(menu, title); }
 
 private slots:
     void init() { fixture_.reset(); }
-    void cleanup() {
-        engine_.reset();
-        appView_.reset();
-        phase_.reset();
-        window_ = nullptr;
-    }
+    void cleanup() { ui_.close(); }
 
     // Enter adds the reminder and leaves the field focused for the next; the paste button
     // appends to the field without taking the focus, so nothing half-typed is saved.
