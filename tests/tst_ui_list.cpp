@@ -201,6 +201,12 @@ private slots:
         mouseDrag(window_, centreOf(handle),
                   QPoint(centreOf(handle).x(), centreOf(row("pending:c")).y()));
         QTRY_COMPARE(pendingTexts(list()), (QStringList{"b", "c", "a"}));
+        // By touch: a to the top.
+        QPointingDevice* screen = QTest::createTouchDevice();
+        handle = findIn(row("pending:a"), "reorderHandle");
+        touchDrag(window_, screen, centreOf(handle),
+                  QPoint(centreOf(handle).x(), centreOf(row("pending:b")).y()));
+        QTRY_COMPARE(pendingTexts(list()), (QStringList{"a", "b", "c"}));
         // The completed group reorders among itself.
         handle = findIn(row("completed:done too"), "reorderHandle");
         mouseDrag(window_, centreOf(handle),
