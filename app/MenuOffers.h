@@ -49,6 +49,17 @@ public:
     Q_INVOKABLE MenuOffer entry(int action) const;
     Q_INVOKABLE bool offers(int action) const { return entry(action).offered(); }
 
+    // The entries every reminder row menu ends with: copy, complete while pending, delete.
+    template <class Action> MenuOffers& addReminderEntries(bool completed) {
+        add(Action::CopyToClipboard, QStringLiteral("Copy to clipboard"),
+            QStringLiteral("doc.on.clipboard"));
+        if (!completed)
+            add(Action::MarkAsCompleted, QStringLiteral("Mark as completed"),
+                QStringLiteral("checkmark.circle"));
+        return add(Action::DeleteReminder, QStringLiteral("Delete reminder"),
+                   QStringLiteral("trash"), true);
+    }
+
     friend bool operator==(const MenuOffers&, const MenuOffers&) = default;
 
 private:

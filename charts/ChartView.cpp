@@ -150,14 +150,7 @@ MenuOffers ChartView::rowMenu(const QString& id) const {
     if (!reminder)
         return {};
     MenuOffers offers;
-    offers.add(MenuAction::CopyToClipboard, QStringLiteral("Copy to clipboard"),
-               QStringLiteral("doc.on.clipboard"));
-    if (!reminder->completed())
-        offers.add(MenuAction::MarkAsCompleted, QStringLiteral("Mark as completed"),
-                   QStringLiteral("checkmark.circle"));
-    offers.add(MenuAction::DeleteReminder, QStringLiteral("Delete reminder"),
-               QStringLiteral("trash"), true);
-    return offers;
+    return offers.addReminderEntries<MenuAction>(reminder->completed());
 }
 
 void ChartView::toggleCompletion(const QString& id) {

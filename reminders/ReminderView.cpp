@@ -205,14 +205,7 @@ MenuOffers ReminderView::rowMenu(const QString& id) const {
                QStringLiteral("bell.badge"));
     offers.add(MenuAction::ChangeCategory, QStringLiteral("Change category"),
                QStringLiteral("tag"));
-    offers.add(MenuAction::CopyToClipboard, QStringLiteral("Copy to clipboard"),
-               QStringLiteral("doc.on.clipboard"));
-    if (!reminder->completed())
-        offers.add(MenuAction::MarkAsCompleted, QStringLiteral("Mark as completed"),
-                   QStringLiteral("checkmark.circle"));
-    offers.add(MenuAction::DeleteReminder, QStringLiteral("Delete reminder"),
-               QStringLiteral("trash"), true);
-    return offers;
+    return offers.addReminderEntries<MenuAction>(reminder->completed());
 }
 
 MenuOffers ReminderView::headerMenu(Section section) const {
