@@ -70,6 +70,13 @@ void ReminderGroupsModel::setGroups(const Group& pending, const Group& completed
         });
 }
 
+int ReminderGroupsModel::indexOf(const QString& idText) const {
+    for (qsizetype i = 0; i < entries_.size(); ++i)
+        if (!entries_[i].header && entries_[i].row.reminder->idText() == idText)
+            return int(i);
+    return -1;
+}
+
 int ReminderGroupsModel::nextShown(int from, int step) const {
     if (step == 0)
         return from;

@@ -49,6 +49,8 @@ public:
     // The next entry from `from` in the direction of step that is drawn (a header, or a row
     // the search shows); `from` itself when there is none.
     Q_INVOKABLE int nextShown(int from, int step) const;
+    // The entry of the reminder whose id text idText is; -1 when none is drawn.
+    Q_INVOKABLE int indexOf(const QString& idText) const;
 
 private:
     QList<Entry> entries_;

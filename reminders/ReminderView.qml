@@ -312,6 +312,8 @@ Pane {
         }
         onActiveFocusChanged: if (entry.activeFocus)
             entry.ListView.view.currentIndex = entry.index
+        Component.onCompleted: if (!entry.header && entry.idText === list.followedId)
+            refocusLater.restart()
         onClicked: entry.tap()
         onPressAndHold: entry.openMenu(null)
         Keys.onPressed: event => {
@@ -325,7 +327,8 @@ Pane {
                 root.view.deleteReminder(entry.idText)
             else if (control && !entry.header && root.view.isEditing
                      && (event.key === Qt.Key_Up || event.key === Qt.Key_Down))
-                root.view.moveReminderBy(entry.idText, event.key === Qt.Key_Up ? -1 : 1)
+                entry.ListView.view.follow(entry.idText,
+                    () => root.view.moveReminderBy(entry.idText, event.key === Qt.Key_Up ? -1 : 1))
             else
                 return
             event.accepted = true
@@ -427,6 +430,24 @@ Pane {
             onCountChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
             Keys.onUpPressed: list.step(-1)
             Keys.onDownPressed: list.step(1)
+            // The keyboard's focus stays on a row the keyboard moved: its row at the new place
+            // takes the list's current index once the list has settled.
+            property string followedId
+            function follow(idText: string, move: var) {
+                list.followedId = idText
+                move()
+            }
+            Timer {
+                id: refocusLater
+                interval: 0
+                onTriggered: list.refocus()
+            }
+            function refocus() {
+                const at = root.view.groups.indexOf(list.followedId)
+                list.followedId = ""
+                if (at >= 0)
+                    list.currentIndex = at
+            }
             function step(by: int) {
                 list.currentIndex = root.view.groups.nextShown(list.currentIndex, by)
                 list.positionViewAtIndex(list.currentIndex, ListView.Contain)

@@ -461,6 +461,14 @@ private slots:
         QCOMPARE(groups->nextShown(4, -1), 3);
         QCOMPARE(groups->nextShown(3, -1), 1);
         QCOMPARE(groups->nextShown(0, -1), 0);
+        // A row is found by its reminder's id wherever it is drawn; headers are not rows.
+        const QString doneId = list.completedList().first()->idText();
+        QCOMPARE(groups->indexOf(doneId), 5);
+        QCOMPARE(groups->indexOf(list.pendingList().at(1)->idText()), 2);
+        QCOMPARE(groups->indexOf(QString()), -1);
+        list.toggleSection(ReminderView::Section::Completed);
+        QTRY_COMPARE(groups->indexOf(doneId), -1);
+        list.toggleSection(ReminderView::Section::Completed);
         auto name = [&](int row) {
             return groups->data(groups->index(row), ReminderGroupsModel::AccessibleNameRole)
                 .toString();
