@@ -65,7 +65,10 @@ bool SettingsStore::open(QString* error) {
     db_ = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWrite, error);
     if (!db_)
         return false;
-    db_->setBusyTimeout(5000);
+    // A write here is a widget's tap or the application's removal of applied taps; given up,
+    // a tap is lost. Writers hold the lock for a read and a write of one key, so a long wait
+    // only happens on a machine too busy to schedule them, and then waiting is right.
+    db_->setBusyTimeout(30000);
     if (db_->isReadOnly()) {
         *error = QStringLiteral("the file is not writable");
         return false;
