@@ -1,6 +1,7 @@
 #include "NotificationStore.h"
 
 #include "../PrivateFiles.h"
+#include "../sqlite/DatabaseWatcher.h"
 #include "../sqlite/SqliteDatabase.h"
 #include "../sqlite/SqliteStatement.h"
 #include "../sqlite/SqliteTransaction.h"
@@ -126,6 +127,7 @@ std::unique_ptr<NotificationStore> NotificationStore::open(const QString& path, 
         return nullptr;
     if (!addMissingColumns(*db, error))
         return nullptr;
+    DatabaseWatcher::announceCommits(*db);
     return std::unique_ptr<NotificationStore>(new NotificationStore(std::move(db)));
 }
 

@@ -35,6 +35,7 @@ public:
     };
 
     static QString defaultPath();
+    // Every commit through the store is announced to the session (see DatabaseWatcher).
     static std::unique_ptr<NotificationStore> open(const QString& path, QString* error);
     ~NotificationStore();
 

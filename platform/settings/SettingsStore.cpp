@@ -1,6 +1,7 @@
 #include "SettingsStore.h"
 
 #include "../PrivateFiles.h"
+#include "../sqlite/DatabaseWatcher.h"
 #include "../sqlite/SqliteDatabase.h"
 #include "../sqlite/SqliteStatement.h"
 #include "../sqlite/SqliteTransaction.h"
@@ -45,10 +46,7 @@ std::shared_ptr<SettingsStore> SettingsStore::forPath(const QString& path) {
 }
 
 SettingsStore::SettingsStore(QString path)
-    : path_(std::move(path)) {
-    pollTimer_.setInterval(250);
-    connect(&pollTimer_, &QTimer::timeout, this, &SettingsStore::refresh);
-}
+    : path_(std::move(path)) {}
 
 SettingsStore::~SettingsStore() {
     // Statements must be finalized before the connection closes.
@@ -57,6 +55,7 @@ SettingsStore::~SettingsStore() {
     upsert_.reset();
     remove_.reset();
     version_.reset();
+    watcher_.reset();
 }
 
 bool SettingsStore::open(QString* error) {
@@ -107,7 +106,9 @@ bool SettingsStore::open(QString* error) {
     }
     lastVersion_ = dataVersion();
     reloadAll();
-    pollTimer_.start();
+    DatabaseWatcher::announceCommits(*db_);
+    watcher_ = std::make_unique<DatabaseWatcher>(path_);
+    connect(watcher_.get(), &DatabaseWatcher::changed, this, &SettingsStore::refresh);
     return true;
 }
 

@@ -3,12 +3,12 @@
 #include <QHash>
 #include <QObject>
 #include <QString>
-#include <QTimer>
 #include <QVariant>
 
 #include <functional>
 #include <memory>
 
+class DatabaseWatcher;
 class SqliteDatabase;
 class SqliteStatement;
 
@@ -32,7 +32,7 @@ public:
     // lands in between. change returns the new value (invalid removes the key).
     bool update(const QString& key, const std::function<QVariant(const QVariant&)>& change);
 
-    // Picks up writes of other processes; also runs on a short timer.
+    // Picks up writes of other processes; also runs whenever the file shows a sign of one.
     void refresh();
 
 signals:
@@ -52,5 +52,5 @@ private:
     std::unique_ptr<SqliteStatement> select_, selectAll_, upsert_, remove_, version_;
     QHash<QString, QVariant> cache_;
     qint64 lastVersion_ = -1;
-    QTimer pollTimer_;
+    std::unique_ptr<DatabaseWatcher> watcher_;
 };

@@ -81,3 +81,15 @@ bool SqliteDatabase::isReadOnly() const {
 void SqliteDatabase::setBusyTimeout(int milliseconds) {
     sqlite3_busy_timeout(db_, milliseconds);
 }
+
+void SqliteDatabase::setCommitHook(std::function<void()> hook) {
+    commitHook_ = std::move(hook);
+    sqlite3_commit_hook(
+        db_,
+        commitHook_ ? +[](void* self) {
+            static_cast<SqliteDatabase*>(self)->commitHook_();
+            return 0; // never turns the commit into a rollback
+        }
+                    : nullptr,
+        this);
+}

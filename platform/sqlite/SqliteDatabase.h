@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 #include <memory>
 
 struct sqlite3;
@@ -26,6 +27,9 @@ public:
     qint64 lastInsertRowId() const;
     bool isReadOnly() const;
     void setBusyTimeout(int milliseconds);
+    // Called as each transaction of this connection is about to commit; it must not use the
+    // connection.
+    void setCommitHook(std::function<void()> hook);
 
 private:
     SqliteDatabase(sqlite3* db, QString path)
@@ -33,4 +37,5 @@ private:
         , path_(std::move(path)) {}
     sqlite3* db_;
     QString path_;
+    std::function<void()> commitHook_;
 };

@@ -9,8 +9,10 @@ struct ModelConfiguration {
     bool autosaveEnabled = true;
     int busyTimeoutMs = 5000;
     int autosaveDelayMs = 500;
-    // How often commits of the other process are looked for; 0 turns it off.
-    int pollIntervalMs = 250;
+    // Commits of other processes are looked for when the file shows a sign of one (see
+    // DatabaseWatcher); this is the slow poll behind that: -1 is the watcher's own default,
+    // 0 turns all looking off.
+    int pollIntervalMs = -1;
 
     static QString defaultStoreFileName() { return QStringLiteral("default.store"); }
     QString resolvedPath() const;

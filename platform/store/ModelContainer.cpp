@@ -2,6 +2,7 @@
 
 #include "../AppGroup.h"
 #include "../PrivateFiles.h"
+#include "../sqlite/DatabaseWatcher.h"
 #include "../sqlite/SqliteDatabase.h"
 #include "ModelContext.h"
 #include "StoreSchema.h"
@@ -63,6 +64,8 @@ std::unique_ptr<ModelContainer> ModelContainer::create(const Schema& schema,
     db->setBusyTimeout(configuration.busyTimeoutMs);
     if (db->isReadOnly())
         return failure(QStringLiteral("the file is not writable"));
+    if (!configuration.isStoredInMemoryOnly)
+        DatabaseWatcher::announceCommits(*db);
 
     std::unique_ptr<ModelContainer> container(new ModelContainer(std::move(db), path));
     if (!container->setUp(schema, &reason))

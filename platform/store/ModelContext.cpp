@@ -1,5 +1,6 @@
 #include "ModelContext.h"
 
+#include "../sqlite/DatabaseWatcher.h"
 #include "../sqlite/SqliteDatabase.h"
 #include "../sqlite/SqliteStatement.h"
 #include "../sqlite/SqliteTransaction.h"
@@ -65,7 +66,8 @@ QString columnList(const EntityDescription& entity) {
 
 ModelContext::ModelContext(SqliteDatabase* db, const Schema& schema, int autosaveDelayMs,
                            int pollIntervalMs)
-    : db_(db) {
+    : db_(db)
+    , pollIntervalMs_(pollIntervalMs) {
     for (const EntityDescription* entity : schema) {
         auto table = std::make_unique<Table>();
         table->entity = entity;
@@ -74,10 +76,6 @@ ModelContext::ModelContext(SqliteDatabase* db, const Schema& schema, int autosav
     autosaveTimer_.setSingleShot(true);
     autosaveTimer_.setInterval(autosaveDelayMs);
     connect(&autosaveTimer_, &QTimer::timeout, this, &ModelContext::autosave);
-    if (pollIntervalMs > 0) {
-        pollTimer_.setInterval(pollIntervalMs);
-        connect(&pollTimer_, &QTimer::timeout, this, &ModelContext::refreshFromStore);
-    }
 }
 
 ModelContext::~ModelContext() = default;
@@ -112,8 +110,10 @@ bool ModelContext::prepare(QString* error) {
         if (!load(*table, error))
             return false;
     }
-    if (pollTimer_.interval() > 0)
-        pollTimer_.start();
+    if (pollIntervalMs_ != 0) {
+        watcher_ = std::make_unique<DatabaseWatcher>(db_->path(), std::max(pollIntervalMs_, 0));
+        connect(watcher_.get(), &DatabaseWatcher::changed, this, &ModelContext::refreshFromStore);
+    }
     return true;
 }
 

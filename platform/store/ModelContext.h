@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class DatabaseWatcher;
 class SqliteDatabase;
 class SqliteStatement;
 
@@ -64,7 +65,8 @@ public:
                       const std::function<void(const Change&)>& visit) const;
 
     // Merges commits that other connections (the other process) made since the last look.
-    // Runs by itself on a short timer; returns whether anything came in.
+    // Runs by itself whenever the file shows a sign of a commit; returns whether anything
+    // came in.
     bool refreshFromStore();
 
 signals:
@@ -111,5 +113,6 @@ private:
     CoalescedCall notify_{this, [this] { emit didChange(); }};
     bool autosaveEnabled_ = true;
     QTimer autosaveTimer_;
-    QTimer pollTimer_;
+    int pollIntervalMs_;
+    std::unique_ptr<DatabaseWatcher> watcher_;
 };

@@ -8,6 +8,7 @@
 #include "InstallLayout.h"
 #include "Localization.h"
 #include "settings/UserDefaults.h"
+#include "sqlite/DatabaseWatcher.h"
 #include "ui/BidiIsolate.h"
 
 #include <QCoreApplication>
@@ -47,17 +48,6 @@ TimePoint nextFiring(const NotificationStore::Pending& pending, const TimePoint&
 NotificationAgent::NotificationAgent()
     : reconcileSoon_(this, [this] { reconcile(); }) {
     connect(&dueTimer_, &BootClockTimer::timeout, this, &NotificationAgent::reconcile);
-    // The application also wakes the agent over the bus; polling covers a lost wake-up.
-    pollTimer_.setInterval(1000);
-    connect(&pollTimer_, &QTimer::timeout, this, [this] {
-        // Without its session there is nothing to deliver to; a new session starts a new agent.
-        if (!QDBusConnection::sessionBus().isConnected()) {
-            QCoreApplication::quit();
-            return;
-        }
-        if (store_ && store_->dataVersion() != lastVersion_)
-            reconcile();
-    });
 }
 
 NotificationAgent::~NotificationAgent() = default;
@@ -107,7 +97,18 @@ bool NotificationAgent::start(QString* error) {
                        QStringLiteral("/org/freedesktop/login1"),
                        QStringLiteral("org.freedesktop.login1.Manager"),
                        QStringLiteral("PrepareForSleep"), this, SLOT(prepareForSleep(bool)));
-    pollTimer_.start();
+    // Between due times the agent sleeps until the store changes: the application's Wake, the
+    // commit announcements, inotify on the file, or the watcher's slow poll for a lost sign.
+    watcher_ = std::make_unique<DatabaseWatcher>(NotificationStore::defaultPath());
+    connect(watcher_.get(), &DatabaseWatcher::changed, this, [this] {
+        // Without its session there is nothing to deliver to; a new session starts a new agent.
+        if (!QDBusConnection::sessionBus().isConnected()) {
+            QCoreApplication::quit();
+            return;
+        }
+        if (store_->dataVersion() != lastVersion_)
+            reconcile();
+    });
     finishInterruptedDeliveries();
     reconcile(); // anything missed while no agent ran is delivered now, once
     return true;

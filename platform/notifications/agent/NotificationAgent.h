@@ -7,13 +7,13 @@
 #include <QObject>
 #include <QSet>
 #include <QStringList>
-#include <QTimer>
 #include <QVariantMap>
 
 #include <functional>
 #include <memory>
 #include <optional>
 
+class DatabaseWatcher;
 class QDBusMessage;
 
 // The background delivery service: keeps the pending requests of the notification store,
@@ -82,6 +82,6 @@ private:
     QSet<QString> inFlight_;
     qint64 lastVersion_ = -1;
     BootClockTimer dueTimer_;
-    QTimer pollTimer_;
+    std::unique_ptr<DatabaseWatcher> watcher_;
     CoalescedCall reconcileSoon_;
 };
