@@ -7,6 +7,7 @@
 #include "StoreAt.h"
 #include "notifications/UNUserNotificationCenter.h"
 #include "settings/UserDefaults.h"
+#include "sqlite/DatabaseWatcher.h"
 #include "store/ModelContext.h"
 #include "store/StoredRow.h"
 #include "widgets/WidgetCenter.h"
@@ -268,6 +269,11 @@ int main(int argc, char* argv[]) {
             UNTimeIntervalNotificationTrigger::triggerWithTimeInterval(3600, false)));
         return 0;
     }
+    if (command == "announce" && args.size() == 2) {
+        // Says a file was committed to without touching it.
+        DatabaseWatcher::announce(args[1]);
+        return 0;
+    }
     if (command == "churn" && args.size() == 2)
         return churn(args[1]);
     if (command == "fill" && args.size() == 2)
@@ -280,6 +286,8 @@ int main(int argc, char* argv[]) {
         return ids(args[1]);
     if (command == "open-file" && args.size() == 2)
         return openFile(args[1]);
-    return fail(QStringLiteral("usage: store_worker insert|append|apply|reload|notify|churn|fill|"
-                               "open|replace-newest|ids|open-file ..."));
+    return fail(
+        QStringLiteral("usage: store_worker insert|append|apply|reload|notify|announce|churn|"
+                       "fill|"
+                       "open|replace-newest|ids|open-file ..."));
 }

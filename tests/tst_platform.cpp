@@ -5,14 +5,17 @@
 #include "notifications/NotificationStore.h"
 #include "notifications/UNUserNotificationCenter.h"
 #include "notifications/agent/NotificationAgent.h"
+#include "sqlite/DatabaseWatcher.h"
 #include "widgets/WidgetCenter.h"
 #include "widgets/WidgetReloadListener.h"
 
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
+#include <QFileInfo>
 #include <QProcess>
 #include <QScreen>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QtTest>
 
@@ -28,6 +31,27 @@ UNNotificationRequest request(const QString& id, double seconds, bool repeats = 
         id, content, UNTimeIntervalNotificationTrigger::triggerWithTimeInterval(seconds, repeats));
 }
 } // namespace
+
+// Every commit announcement on the bus, by the file it names.
+class AnnouncementLog : public QObject {
+    Q_OBJECT
+public:
+    AnnouncementLog() {
+        QDBusConnection::sessionBus().connect(QString(), DatabaseWatcher::busPath(),
+                                              DatabaseWatcher::busInterface(), "Committed", this,
+                                              SLOT(committed(QString)));
+    }
+    QStringList paths;
+
+signals:
+    void announced();
+
+public slots:
+    void committed(const QString& path) {
+        paths << path;
+        emit announced();
+    }
+};
 
 class PlatformTest : public QObject {
     Q_OBJECT
@@ -191,6 +215,46 @@ private slots:
         QVERIFY(reloads.wait(5000));
         QTest::qWait(100);
         QCOMPARE(reloads.count(), 1);
+    }
+
+    // Another process's announcement reaches the watchers of that file, and only those, with
+    // the file itself untouched (nothing for inotify, and the slow poll far away).
+    void commitAnnouncementsReachOnlyWatchersOfThatFile() {
+        DatabaseWatcher::setFallbackIntervalMs(10 * 60 * 1000);
+        QTemporaryDir dir;
+        const QString first = dir.filePath("first.db"), second = dir.filePath("second.db");
+        DatabaseWatcher firstWatcher(first), secondWatcher(second);
+        QSignalSpy firstChanged(&firstWatcher, &DatabaseWatcher::changed);
+        QSignalSpy secondChanged(&secondWatcher, &DatabaseWatcher::changed);
+        for (const QString& path : {first, second}) {
+            QProcess announcer;
+            announcer.start(QStringLiteral(STORE_WORKER), {"announce", path});
+            QVERIFY(announcer.waitForFinished(10000));
+            QCOMPARE(announcer.exitCode(), 0);
+            QSignalSpy& changed = path == first ? firstChanged : secondChanged;
+            QVERIFY(changed.count() > 0 || changed.wait(10000));
+        }
+        // The first announcement, had it reached the second watcher, would have been long
+        // signalled by the time the second one arrived.
+        QCOMPARE(firstChanged.count(), 1);
+        QCOMPARE(secondChanged.count(), 1);
+        QVERIFY(!QFileInfo::exists(first) && !QFileInfo::exists(second));
+    }
+
+    // Saves announce their file; a burst of them with no turn of the event loop in between
+    // (the worker runs none) is one signal.
+    void savesAreAnnounced() {
+        AnnouncementLog log;
+        QSignalSpy announced(&log, &AnnouncementLog::announced);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("announced.store");
+        QProcess writer;
+        writer.start(QStringLiteral(STORE_WORKER), {"insert", path, "3", "saved"});
+        QVERIFY(writer.waitForFinished(30000));
+        QCOMPARE(writer.exitCode(), 0);
+        const QString identity = QFileInfo(path).canonicalFilePath();
+        QTRY_VERIFY_WITH_TIMEOUT(log.paths.contains(identity), 10000);
+        QCOMPARE(log.paths.count(identity), 1);
     }
 
     void deviceIdiomFollowsTheScreen() {

@@ -10,11 +10,14 @@
 #include "TestEnvironment.h"
 #include "Version1Store.h"
 #include "settings/UserDefaults.h"
+#include "sqlite/DatabaseWatcher.h"
 #include "sqlite/SqliteDatabase.h"
 #include "sqlite/SqliteStatement.h"
 #include "store/ModelContext.h"
+#include "store/Query.h"
 #include "store/StoredRow.h"
 
+#include <QDBusConnection>
 #include <QDeadlineTimer>
 #include <QProcess>
 #include <QRandomGenerator>
@@ -88,6 +91,13 @@ class ProcessesTest : public QObject {
     }
 
 private slots:
+    void initTestCase() {
+        // Off any bus, and with a fallback poll far longer than any wait below: what the
+        // other process writes can only arrive through the file system.
+        qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        QVERIFY(!QDBusConnection::sessionBus().isConnected());
+        DatabaseWatcher::setFallbackIntervalMs(10 * 60 * 1000);
+    }
     void init() { env_ = std::make_unique<TestEnvironment>(); }
 
     void twoProcessesWriteOneStore() {
@@ -278,9 +288,26 @@ private slots:
         QCOMPARE(CompletedReminders::read(shared), QStringList());
         QSignalSpy changed(&shared, &UserDefaults::valueChanged);
         expectSuccess(startWorker(this, {"append", storePath()}), 30000);
-        QTRY_VERIFY(!changed.isEmpty());
+        QTRY_VERIFY_WITH_TIMEOUT(!changed.isEmpty(), 20000);
         QCOMPARE(changed.last().at(0).toString(), QStringLiteral("completedReminders"));
         QCOMPARE(CompletedReminders::read(shared).size(), 3);
+    }
+
+    // A burst of saves of the other process reaches this process's live query through the
+    // file system, and so does a later one.
+    void savesOfTheOtherProcessReachLiveQueries() {
+        auto container = openStore();
+        QVERIFY(container);
+        Query<Reminder> query(container->mainContext());
+        QCOMPARE(query.results().size(), 0);
+        QSignalSpy changed(&query, &QueryBase::resultsChanged);
+        // The first writer creates the log file; the second finds it there.
+        expectSuccess(startWorker(this, {"insert", storePath(), "5", "first"}), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(query.results().size(), 5, 20000);
+        QVERIFY(!changed.isEmpty());
+        expectSuccess(startWorker(this, {"insert", storePath(), "2", "second"}), 30000);
+        QTRY_COMPARE_WITH_TIMEOUT(query.results().size(), 7, 20000);
+        QCOMPARE(query.results().last()->text(), QStringLiteral("second1"));
     }
 
     // The other process deletes the newest reminder and adds one while this one holds an
