@@ -135,6 +135,43 @@ private slots:
         QTRY_COMPARE(fixture_.services.opened, QList<QUrl>{*list()->privacyPolicy});
     }
 
+    // Holding a row or a header down, with the mouse or a finger, opens its menu only: the
+    // release that ends the hold does not tap it.
+    void pressAndHoldOpensMenusOnly() {
+        auto pending = fixture_.add("Pets", "held", false, 0);
+        auto done = fixture_.add("Pets", "held done", true, 1);
+        fixture_.save();
+        QVERIFY(open("Pets"));
+        QObject* rowMenu = window_->findChild<QObject*>("reminderRowMenu");
+        QObject* headerMenu = window_->findChild<QObject*>("reminderHeaderMenu");
+        const QStringList before = snapshot(fixture_.context());
+        const bool pendingExpanded = list()->isPendingExpanded();
+        QPointingDevice* screen = QTest::createTouchDevice();
+        const QList<std::pair<QString, QObject*>> targets{{"pending:held", rowMenu},
+                                                          {"completed:held done", rowMenu},
+                                                          {"pendingHeader", headerMenu}};
+        for (bool touch : {false, true}) {
+            for (const auto& [name, menu] : targets) {
+                const QPoint at = centreOf(row(name));
+                if (touch)
+                    QTest::touchEvent(window_, screen).press(0, at, window_);
+                else
+                    QTest::mousePress(window_, Qt::LeftButton, {}, at);
+                QTRY_VERIFY2(isOpen(menu), qPrintable(name));
+                if (touch)
+                    QTest::touchEvent(window_, screen).release(0, at, window_);
+                else
+                    QTest::mouseRelease(window_, Qt::LeftButton, {}, at);
+                QVERIFY2(isOpen(menu), qPrintable(name));
+                QCOMPARE(snapshot(fixture_.context()), before);
+                QCOMPARE(list()->isPendingExpanded(), pendingExpanded);
+                QTest::keyClick(window_, Qt::Key_Escape);
+                QTRY_VERIFY(!menu->property("visible").toBool());
+            }
+        }
+        QVERIFY(!pending->completed() && done->completed());
+    }
+
     // A swipe reveals the delete area of the swiped row; tapping it deletes that reminder,
     // with the mouse and with a finger, also while a search hides rows above.
     void swipingDeletesTheSwipedReminder() {
