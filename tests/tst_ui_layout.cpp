@@ -5,6 +5,7 @@
 #include "MainView.h"
 #include "ReminderView.h"
 #include "ScreenFixture.h"
+#include "UiFixture.h"
 
 #include <QAccessible>
 #include <QQmlApplicationEngine>
@@ -17,22 +18,14 @@ Q_IMPORT_QML_PLUGIN(Nudgebox_ScreensPlugin)
 Q_IMPORT_QML_PLUGIN(NudgeboxPlugin)
 Q_IMPORT_QML_PLUGIN(Nudgebox_PlatformPlugin)
 
+using ui::find;
+using ui::findIn;
+
 class UiLayoutTest : public QObject {
     Q_OBJECT
     ScreenFixture fixture_;
     ScenePhaseSource phase_;
 
-    static QQuickItem* findIn(QQuickItem* item, const QString& name) {
-        if (item->objectName() == name)
-            return item;
-        for (QQuickItem* child : item->childItems())
-            if (QQuickItem* found = findIn(child, name))
-                return found;
-        return nullptr;
-    }
-    static QQuickItem* find(QQuickWindow* window, const QString& name) {
-        return findIn(window->contentItem(), name);
-    }
     // The sheet draws in the window's overlay but belongs to the list it covers.
     static QObject* sheetOf(QQuickWindow* window) {
         return find(window, "detailColumn")->findChild<QObject*>(QStringLiteral("chartSheet"));
