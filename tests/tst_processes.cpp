@@ -42,6 +42,19 @@ class ProcessesTest : public QObject {
             qWarning() << error;
         return container;
     }
+    // Stores count pending reminders of one category and appends their id texts to ids.
+    bool seedPending(int count, QStringList* ids) {
+        auto container = openStore();
+        if (!container)
+            return false;
+        for (int i = 0; i < count; ++i) {
+            auto reminder = std::make_shared<Reminder>("Work", false, QUuid::createUuid(), i,
+                                                       QString::number(i));
+            container->mainContext()->insert(reminder);
+            *ids << reminder->idText();
+        }
+        return container->mainContext()->save();
+    }
 
     // Starts the application, which must refuse to run: status 1 and one line on errors.
     void expectRefusal(QString* errors) {
@@ -162,17 +175,7 @@ private slots:
     void killedWhileApplyingTheHandOverLosesNoCompletion() {
         constexpr int total = 1500, listed = 1000, runs = 100;
         QStringList ids;
-        {
-            auto container = openStore();
-            QVERIFY(container);
-            for (int i = 0; i < total; ++i) {
-                auto reminder = std::make_shared<Reminder>("Work", false, QUuid::createUuid(), i,
-                                                           QString::number(i));
-                container->mainContext()->insert(reminder);
-                ids << reminder->idText();
-            }
-            QVERIFY(container->mainContext()->save());
-        }
+        QVERIFY(seedPending(total, &ids));
         UserDefaults shared(AppGroup::identifier());
         QRandomGenerator random(4711);
         int storedOnly = 0, removed = 0;
@@ -237,17 +240,7 @@ private slots:
     // started again once the lock is gone, it completes them all and empties the list.
     void aLockedStoreKeepsTheHandOverForTheNextStart() {
         QStringList ids;
-        {
-            auto container = openStore();
-            QVERIFY(container);
-            for (int i = 0; i < 10; ++i) {
-                auto reminder = std::make_shared<Reminder>("Work", false, QUuid::createUuid(), i,
-                                                           QString::number(i));
-                container->mainContext()->insert(reminder);
-                ids << reminder->idText();
-            }
-            QVERIFY(container->mainContext()->save());
-        }
+        QVERIFY(seedPending(10, &ids));
         UserDefaults shared(AppGroup::identifier());
         writeSetting(shared, SettingsKeys::completedReminders, ids);
         {

@@ -20,6 +20,7 @@ Q_IMPORT_QML_PLUGIN(Nudgebox_PlatformPlugin)
 
 using ui::find;
 using ui::findIn;
+using ui::show;
 
 class UiLayoutTest : public QObject {
     Q_OBJECT
@@ -35,14 +36,6 @@ class UiLayoutTest : public QObject {
     }
     static bool shown(QQuickItem* item) { return item && item->isVisible() && item->width() > 0; }
 
-    static QQuickWindow* show(QQmlApplicationEngine& engine, AppView& appView) {
-        engine.setInitialProperties({{"appView", QVariant::fromValue(&appView)}});
-        engine.load(QUrl(QStringLiteral("qrc:/Nudgebox/ContentView.qml")));
-        if (engine.rootObjects().size() != 1)
-            return nullptr;
-        auto* window = qobject_cast<QQuickWindow*>(engine.rootObjects().first());
-        return window && QTest::qWaitForWindowExposed(window) ? window : nullptr;
-    }
     static void resize(QQuickWindow* window, QSize size) {
         window->resize(size);
         QTRY_COMPARE(window->contentItem()->size(), QSizeF(size));
