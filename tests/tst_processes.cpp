@@ -388,7 +388,7 @@ private slots:
         QCOMPARE(outputs[0].count('\n'), 301);
         QCOMPARE(outputs[1], outputs[0]);
         QCOMPARE(outputs[2], outputs[0]);
-        QCOMPARE(storedScalar(storePath(), "PRAGMA user_version"), QStringLiteral("2"));
+        QCOMPARE(storedScalar(storePath(), "PRAGMA user_version"), QStringLiteral("3"));
         QCOMPARE(
             storedValues(storePath(), "Reminder", {"category", "completed", "orderIndex", "text"}),
             others);

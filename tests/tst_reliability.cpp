@@ -129,7 +129,7 @@ private slots:
         QVERIFY(copy());
         const int upgradeAndLoadMs = timeOpen();
         QVERIFY(upgradeAndLoadMs >= 0);
-        QCOMPARE(scalar(path, "PRAGMA user_version"), QStringLiteral("2"));
+        QCOMPARE(scalar(path, "PRAGMA user_version"), QStringLiteral("3"));
         QCOMPARE(storedValues(path, "Reminder", columns), rows);
         const int loadMs = timeOpen();
         QVERIFY(loadMs >= 0);
@@ -155,8 +155,8 @@ private slots:
                 QCOMPARE(tables, QStringLiteral("Favorite,Reminder"));
                 ++old;
             } else {
-                QCOMPARE(version, QStringLiteral("2"));
-                QCOMPARE(tables, QStringLiteral("Favorite,Reminder,sqlite_sequence"));
+                QCOMPARE(version, QStringLiteral("3"));
+                QCOMPARE(tables, QStringLiteral("Favorite,Reminder,StoreChange,sqlite_sequence"));
                 ++upgraded;
             }
             QVERIFY2(storedValues(path, "Reminder", columns) == rows,

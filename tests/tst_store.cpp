@@ -187,12 +187,12 @@ private slots:
         QVERIFY(container);
         QCOMPARE(storedValues(path_, "Reminder", reminderColumns), reminders);
         QCOMPARE(storedValues(path_, "Favorite", favoriteColumns), favorites);
-        QCOMPARE(storedScalar(path_, "PRAGMA user_version"), QStringLiteral("2"));
+        QCOMPARE(storedScalar(path_, "PRAGMA user_version"), QStringLiteral("3"));
         QVERIFY(storedScalar(path_, "SELECT sql FROM sqlite_master WHERE name = 'Reminder'")
                     .contains("AUTOINCREMENT"));
         QCOMPARE(storedScalar(path_, "SELECT group_concat(name) FROM (SELECT name FROM "
                                      "sqlite_master WHERE type = 'table' ORDER BY name)"),
-                 QStringLiteral("Favorite,Reminder,sqlite_sequence"));
+                 QStringLiteral("Favorite,Reminder,StoreChange,sqlite_sequence"));
         QCOMPARE(storedScalar(path_, "PRAGMA integrity_check"), QStringLiteral("ok"));
 
         ModelContext* context = container->mainContext();

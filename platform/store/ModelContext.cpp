@@ -5,6 +5,7 @@
 #include "../sqlite/SqliteStatement.h"
 #include "../sqlite/SqliteTransaction.h"
 #include "../sqlite/SqliteValue.h"
+#include "ChangeFeed.h"
 #include "StoredRow.h"
 
 #include <QHash>
@@ -24,7 +25,7 @@ struct ModelContext::Table {
     bool needsCompaction = false;
     // Inserted, updated and deleted records awaiting save.
     std::vector<std::shared_ptr<PersistentModel>> pending;
-    std::unique_ptr<SqliteStatement> selectAll, insert, remove;
+    std::unique_ptr<SqliteStatement> selectAll, selectRow, insert, remove;
     // UPDATE statements by the set of attributes they write.
     QHash<quint32, std::shared_ptr<SqliteStatement>> updates;
     // Made when first needed, to write back ids: one row read again, and a conditional UPDATE
@@ -76,6 +77,9 @@ ModelContext::ModelContext(SqliteDatabase* db, const Schema& schema, int autosav
     autosaveTimer_.setSingleShot(true);
     autosaveTimer_.setInterval(autosaveDelayMs);
     connect(&autosaveTimer_, &QTimer::timeout, this, &ModelContext::autosave);
+    pruneTimer_.setSingleShot(true);
+    pruneTimer_.setInterval(10000);
+    connect(&pruneTimer_, &QTimer::timeout, this, &ModelContext::prune);
 }
 
 ModelContext::~ModelContext() = default;
@@ -85,6 +89,8 @@ bool ModelContext::prepare(QString* error) {
     // Taken before the rows are read, so a commit of the other process made meanwhile is
     // read at the next look rather than missed.
     lastDataVersion_ = readDataVersion();
+    feedSeq_ = ChangeFeed::latestSeq(*db_);
+    prunedAt_ = feedSeq_;
     for (auto& table : tables_) {
         const EntityDescription& e = *table->entity;
         QStringList placeholders;
@@ -96,11 +102,14 @@ bool ModelContext::prepare(QString* error) {
         const QString insert = QStringLiteral("INSERT INTO %1 (%2) VALUES (%3)")
                                    .arg(name, columnList(e), placeholders.join(u','));
         const QString remove = QStringLiteral("DELETE FROM %1 WHERE pk = ?").arg(name);
+        const QString selectRow =
+            QStringLiteral("SELECT pk, %1 FROM %2 WHERE pk = ?").arg(columnList(e), name);
         table->selectAll = std::make_unique<SqliteStatement>(*db_, select.toUtf8().constData());
+        table->selectRow = std::make_unique<SqliteStatement>(*db_, selectRow.toUtf8().constData());
         table->insert = std::make_unique<SqliteStatement>(*db_, insert.toUtf8().constData());
         table->remove = std::make_unique<SqliteStatement>(*db_, remove.toUtf8().constData());
-        for (const auto* statement :
-             {table->selectAll.get(), table->insert.get(), table->remove.get()}) {
+        for (const auto* statement : {table->selectAll.get(), table->selectRow.get(),
+                                      table->insert.get(), table->remove.get()}) {
             if (!statement->isValid()) {
                 if (error)
                     *error = statement->prepareError();
@@ -144,6 +153,7 @@ void ModelContext::writeBackIds(Table& table, const std::vector<IdRepair>& repai
         bool ok = transaction.isActive();
         if (!ok)
             error = transaction.error();
+        const qint64 seqBefore = ok ? ChangeFeed::latestSeq(*db_) : 0;
         for (auto repair = repairs.begin(); ok && repair != repairs.end(); ++repair) {
             auto& statement = table.idWrites[repair->attribute];
             if (!statement) {
@@ -161,9 +171,12 @@ void ModelContext::writeBackIds(Table& table, const std::vector<IdRepair>& repai
                 error = statement->isValid() ? statement->error() : statement->prepareError();
         }
         if (ok) {
+            const qint64 seqAfter = ChangeFeed::latestSeq(*db_);
             written = transaction.commit();
             if (!written)
                 error = transaction.error();
+            else
+                ownCommit(seqBefore, seqAfter);
         }
     }
     if (!written) {
@@ -195,6 +208,40 @@ void ModelContext::writeBackIds(Table& table, const std::vector<IdRepair>& repai
         }
         select.reset();
     }
+}
+
+void ModelContext::readRow(PersistentModel* record, const SqliteStatement& select, size_t hash,
+                           std::vector<IdRepair>& repairs) {
+    const StoredRow row(select, 1);
+    record->readStored(row);
+    record->storedHash_ = hash;
+    for (quint32 bad = row.unreadableUuids(); bad != 0; bad &= bad - 1) {
+        const int attribute = std::countr_zero(bad);
+        repairs.push_back({record, attribute, select.columnValue(1 + attribute)});
+    }
+}
+
+void ModelContext::ownCommit(qint64 seqBefore, qint64 seqAfter) {
+    if (seqAfter <= seqBefore)
+        return;
+    if (feedSeq_ == seqBefore && ownFeed_.empty())
+        feedSeq_ = seqAfter; // nothing of others in between: no need to read them back
+    else
+        ownFeed_.emplace_back(seqBefore, seqAfter);
+    if (seqAfter - prunedAt_ > ChangeFeed::keptEntries / 8 && !pruneTimer_.isActive())
+        pruneTimer_.start();
+}
+
+void ModelContext::prune() {
+    // A separate small write, long after the user's own commit; the other process skips its
+    // turn at worst.
+    QString error;
+    const qint64 latest = ChangeFeed::latestSeq(*db_);
+    if (ChangeFeed::prune(*db_, ChangeFeed::keptEntries, &error) < 0) {
+        qWarning().noquote() << "Nudgebox: could not trim the change feed:" << error;
+        return;
+    }
+    prunedAt_ = latest;
 }
 
 qint64 ModelContext::readDataVersion() {
@@ -239,15 +286,8 @@ bool ModelContext::load(Table& table, QString* error, Reload* reload) {
     std::vector<std::shared_ptr<PersistentModel>> vanished;
     std::vector<IdRepair> repairs;
     SqliteStatement& select = *table.selectAll;
-    // Reads a row into a record; an id it does not hold as a UUID is noted to be written back.
     auto read = [&](PersistentModel* record, size_t hash) {
-        const StoredRow row(select, 1);
-        record->readStored(row);
-        record->storedHash_ = hash;
-        for (quint32 bad = row.unreadableUuids(); bad != 0; bad &= bad - 1) {
-            const int attribute = std::countr_zero(bad);
-            repairs.push_back({record, attribute, select.columnValue(1 + attribute)});
-        }
+        readRow(record, select, hash, repairs);
     };
     size_t k = 0;
     while (select.next()) {
@@ -335,6 +375,121 @@ bool ModelContext::load(Table& table, QString* error, Reload* reload) {
     table.records = std::move(records);
     table.needsCompaction = false;
     return true;
+}
+
+bool ModelContext::followFeed(Reload& reload) {
+    if (feedSeq_ < 0)
+        return false;
+    const auto entries = ChangeFeed::since(*db_, feedSeq_);
+    if (!entries)
+        return false;
+    size_t known = 0;
+    for (const auto& table : tables_)
+        known += table->records.size();
+    // Looking rows up one by one beats one walk over all of them only for a small share.
+    if (entries->size() > known / 4 + 64)
+        return false;
+    auto own = [this](qint64 seq) {
+        return std::any_of(ownFeed_.begin(), ownFeed_.end(),
+                           [seq](const auto& r) { return seq > r.first && seq <= r.second; });
+    };
+    for (auto& table : tables_) {
+        std::vector<qint64> rowIds;
+        for (const auto& entry : *entries)
+            if (entry.entity == table->entity->name && !own(entry.seq))
+                rowIds.push_back(entry.pk);
+        if (!rowIds.empty())
+            loadRows(*table, std::move(rowIds), reload);
+    }
+    if (feedSeq_ < 0) {
+        ownFeed_.clear(); // a row could not be read: everything is read at the next look
+        return true;
+    }
+    if (!entries->empty())
+        feedSeq_ = entries->back().seq;
+    std::erase_if(ownFeed_, [this](const auto& r) { return r.second <= feedSeq_; });
+    return true;
+}
+
+void ModelContext::loadRows(Table& table, std::vector<qint64> rowIds, Reload& reload) {
+    std::sort(rowIds.begin(), rowIds.end());
+    rowIds.erase(std::unique(rowIds.begin(), rowIds.end()), rowIds.end());
+    // Stored records lead, by row id; the unsaved ones trail.
+    auto& records = table.records;
+    auto storedEnd = records.end();
+    while (storedEnd != records.begin() && (*(storedEnd - 1))->rowId_ == 0)
+        --storedEnd;
+    const bool unsaved = storedEnd != records.end();
+    const qint64 lastStored = storedEnd == records.begin() ? 0 : (*(storedEnd - 1))->rowId_;
+    auto byRow = [](const std::shared_ptr<PersistentModel>& r, qint64 id) {
+        return r->rowId_ < id;
+    };
+
+    const int columns = int(table.entity->attributes.size());
+    SqliteStatement& select = *table.selectRow;
+    std::vector<std::shared_ptr<PersistentModel>> fresh;
+    std::vector<IdRepair> repairs;
+    bool vanished = false;
+    for (const qint64 rowId : rowIds) {
+        const auto at = std::lower_bound(records.begin(), storedEnd, rowId, byRow);
+        PersistentModel* record = at != storedEnd && (*at)->rowId_ == rowId ? at->get() : nullptr;
+        select.bind(0, rowId);
+        const bool found = select.next();
+        if (!found && select.errorCode() != 0) {
+            qWarning().noquote() << "Nudgebox: could not read changes from the store:"
+                                 << select.error();
+            select.reset();
+            reload.complete = false;
+            feedSeq_ = -1; // read everything at the next look
+            continue;
+        }
+        if (!found) {
+            if (record && !record->isDeleted()) {
+                record->state_ = PersistentModel::State::Deleted;
+                record->context_ = nullptr;
+                reload.removed.push_back(*at);
+                vanished = true;
+            }
+        } else if (record) {
+            // Deleted here and not yet saved: stays deleted.
+            const size_t hash = rowHash(select, 1, columns);
+            if (!record->isDeleted() && record->storedHash_ != hash) {
+                if (record->state_ == PersistentModel::State::Clean) {
+                    readRow(record, select, hash, repairs);
+                    reload.changed.push_back(record);
+                } else {
+                    rereadAfterSave_ = true; // local edits win; the rest after the save
+                }
+            }
+        } else {
+            std::shared_ptr<PersistentModel> made = table.entity->makeDefault();
+            made->context_ = this;
+            made->rowId_ = rowId;
+            made->state_ = PersistentModel::State::Clean;
+            readRow(made.get(), select, rowHash(select, 1, columns), repairs);
+            fresh.push_back(std::move(made));
+        }
+        select.reset();
+    }
+    if (vanished) {
+        std::erase_if(table.pending, [](const auto& r) { return r->context_ == nullptr; });
+        table.needsCompaction = true;
+    }
+    if (!fresh.empty()) {
+        // New rows can be followed as inserts only if they come last in store order.
+        if (unsaved || fresh.front()->rowId_ < lastStored)
+            reload.complete = false;
+        reload.inserted.insert(reload.inserted.end(), fresh.begin(), fresh.end());
+        if (fresh.front()->rowId_ > lastStored) {
+            records.insert(storedEnd, fresh.begin(), fresh.end());
+        } else {
+            const auto middle = records.insert(storedEnd, fresh.begin(), fresh.end());
+            std::inplace_merge(records.begin(), middle, middle + std::ptrdiff_t(fresh.size()),
+                               [](const auto& a, const auto& b) { return a->rowId_ < b->rowId_; });
+        }
+    }
+    if (!repairs.empty())
+        writeBackIds(table, repairs);
 }
 
 ModelContext::Table& ModelContext::tableFor(const EntityDescription& entity) {
@@ -471,6 +626,7 @@ bool ModelContext::save(QString* errorDescription) {
     SqliteTransaction transaction(*db_);
     if (!transaction.isActive())
         return fail(transaction.error());
+    const qint64 seqBefore = ChangeFeed::latestSeq(*db_);
 
     // Rows handed out inside the transaction are taken back if it does not commit.
     std::vector<PersistentModel*> assigned;
@@ -524,10 +680,12 @@ bool ModelContext::save(QString* errorDescription) {
             }
         }
     }
+    const qint64 seqAfter = ChangeFeed::latestSeq(*db_);
     if (!transaction.commit()) {
         undoAssigned();
         return fail(transaction.error());
     }
+    ownCommit(seqBefore, seqAfter);
 
     for (auto& table : tables_) {
         for (const auto& model : table->pending) {
@@ -556,12 +714,21 @@ bool ModelContext::refreshFromStore() {
     // What the other process changed is followed like a change made here, so live queries
     // need not look at every record again.
     Reload reload;
-    for (auto& table : tables_) {
-        QString error;
-        if (!load(*table, &error, &reload)) {
-            qWarning().noquote() << "Nudgebox: could not read changes from the store:" << error;
-            reload.complete = false;
+    if (!followFeed(reload)) {
+        reload = {};
+        // Taken before the rows are read: what lands meanwhile is read again next time.
+        const qint64 seq = ChangeFeed::latestSeq(*db_);
+        bool ok = true;
+        for (auto& table : tables_) {
+            QString error;
+            if (!load(*table, &error, &reload)) {
+                qWarning().noquote() << "Nudgebox: could not read changes from the store:" << error;
+                reload.complete = false;
+                ok = false;
+            }
         }
+        feedSeq_ = ok ? seq : -1;
+        ownFeed_.clear();
     }
     for (PersistentModel* record : reload.changed)
         logChange(record, Change::reloaded);

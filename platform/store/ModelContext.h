@@ -88,8 +88,19 @@ private:
         bool complete = true;
     };
     bool load(Table& table, QString* error, Reload* reload = nullptr);
+    // Reads again just the rows the change feed names; false when it cannot say (pruned past
+    // us, another file) and everything must be read.
+    bool followFeed(Reload& reload);
+    void loadRows(Table& table, std::vector<qint64> rowIds, Reload& reload);
+    // Notes the feed entries a commit of ours wrote, so they are not read back as news.
+    void ownCommit(qint64 seqBefore, qint64 seqAfter);
     struct IdRepair;
     void writeBackIds(Table& table, const std::vector<IdRepair>& repairs);
+    // Lays a row read by a "SELECT pk, <columns>" over a record; an id it does not hold as a
+    // UUID is noted to be written back.
+    static void readRow(PersistentModel* record, const SqliteStatement& row, size_t hash,
+                        std::vector<IdRepair>& repairs);
+    void prune();
     SqliteStatement* updateStatement(Table& table, quint32 attributes);
     Table& tableFor(const EntityDescription& entity);
     const std::vector<std::shared_ptr<PersistentModel>>& liveRecords(const EntityDescription& e);
@@ -107,6 +118,13 @@ private:
     std::unique_ptr<SqliteStatement> dataVersion_;
     qint64 lastDataVersion_ = -1;
     bool rereadAfterSave_ = false;
+    // The last change feed entry taken in (-1: not known, read everything at the next look),
+    // and the stretches of entries written by this context's own commits since.
+    qint64 feedSeq_ = -1;
+    std::vector<std::pair<qint64, qint64>> ownFeed_;
+    // Old feed entries are dropped a while after a save, away from the user's commit.
+    QTimer pruneTimer_;
+    qint64 prunedAt_ = 0;
     quint64 generation_ = 0;
     std::vector<Change> changes_;
     quint64 knownSince_ = 0; // changes_ is complete for generations after this one

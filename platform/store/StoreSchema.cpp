@@ -3,6 +3,9 @@
 #include "../sqlite/SqliteDatabase.h"
 #include "../sqlite/SqliteStatement.h"
 #include "../sqlite/SqliteTransaction.h"
+#include "ChangeFeed.h"
+
+#include <algorithm>
 
 namespace {
 QString quoted(const QString& name) {
@@ -50,6 +53,40 @@ QString StoreSchema::createTable(const EntityDescription& entity) {
         .arg(quoted(entity.name), columns.join(QStringLiteral(", ")));
 }
 
+QList<std::pair<QString, QString>> StoreSchema::extraObjects() const {
+    const QString feed = quoted(ChangeFeed::tableName());
+    QList<std::pair<QString, QString>> objects{
+        {ChangeFeed::tableName(),
+         QStringLiteral("CREATE TABLE %1 (seq INTEGER PRIMARY KEY AUTOINCREMENT, entity TEXT NOT "
+                        "NULL, pk INTEGER NOT NULL, op INTEGER NOT NULL, id TEXT)")
+             .arg(feed)}};
+    // Triggers, so that a write of any connection or program leaves its entry, in the same
+    // transaction as the write itself.
+    for (const EntityDescription* entity : schema_) {
+        const bool hasId = std::any_of(entity->attributes.begin(), entity->attributes.end(),
+                                       [](const auto& a) { return a.name == u"id"; });
+        const struct {
+            const char* event;
+            int op;
+            const char* row;
+        } events[] = {{"INSERT", 1, "NEW"}, {"UPDATE", 2, "NEW"}, {"DELETE", 3, "OLD"}};
+        for (const auto& event : events) {
+            const QString name = QStringLiteral("%1.%2.%3")
+                                     .arg(ChangeFeed::tableName(), entity->name,
+                                          QString::fromLatin1(event.event).toLower());
+            const QString row = QString::fromLatin1(event.row);
+            objects.append(
+                {name, QStringLiteral("CREATE TRIGGER %1 AFTER %2 ON %3 BEGIN INSERT INTO %4 "
+                                      "(entity, pk, op, id) VALUES ('%5', %6.pk, %7, %8); END")
+                           .arg(quoted(name), QString::fromLatin1(event.event),
+                                quoted(entity->name), feed, entity->name, row)
+                           .arg(event.op)
+                           .arg(hasId ? row + QStringLiteral(".\"id\"") : QStringLiteral("NULL"))});
+        }
+    }
+    return objects;
+}
+
 bool StoreSchema::inspect(QString* error) {
     auto failed = [&](const SqliteStatement& statement) {
         *error = statement.isValid() ? statement.error() : statement.prepareError();
@@ -57,10 +94,12 @@ bool StoreSchema::inspect(QString* error) {
     };
     // Read before anything is written: a file that is not SQLite fails here untouched.
     tables_.clear();
+    otherObjects_.clear();
+    missingFeed_.clear();
     {
-        SqliteStatement tables(db_, "SELECT name FROM sqlite_master WHERE type = 'table'");
+        SqliteStatement tables(db_, "SELECT name, type = 'table' FROM sqlite_master");
         while (tables.next())
-            tables_.insert(tables.columnText(0));
+            (tables.columnInt64(1) != 0 ? tables_ : otherObjects_).insert(tables.columnText(0));
         if (!tables.isValid() || tables.errorCode() != 0)
             return failed(tables);
     }
@@ -102,6 +141,11 @@ bool StoreSchema::inspect(QString* error) {
             return false;
         }
     }
+    if (version_ == currentVersion()) {
+        for (const auto& [name, sql] : extraObjects())
+            if (!tables_.contains(name) && !otherObjects_.contains(name))
+                missingFeed_ << name;
+    }
     return true;
 }
 
@@ -119,9 +163,20 @@ bool StoreSchema::bringUpToDate(QString* error) {
     if (isCurrent())
         return true;
     for (const EntityDescription* entity : schema_) {
-        const bool ok = version_ == 0 ? run(db_, createTable(*entity), error)
-                                      : upgradeFromVersion1(*entity, error);
+        bool ok = true;
+        if (version_ == 0)
+            ok = run(db_, createTable(*entity), error);
+        else if (version_ == 1)
+            ok = upgradeFromVersion1(*entity, error);
         if (!ok)
+            return false;
+    }
+    // Version 2 needs only the feed; rows are not touched. A current store gets back what it
+    // lost.
+    for (const auto& [name, sql] : extraObjects()) {
+        if (version_ == currentVersion() && !missingFeed_.contains(name))
+            continue;
+        if (!run(db_, sql, error))
             return false;
     }
     if (!run(db_, QStringLiteral("PRAGMA user_version = %1").arg(currentVersion()), error))
@@ -131,6 +186,7 @@ bool StoreSchema::bringUpToDate(QString* error) {
         return false;
     }
     version_ = currentVersion();
+    missingFeed_.clear();
     return true;
 }
 
