@@ -1,6 +1,7 @@
 pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
+import Nudgebox.Platform
 import Nudgebox.Screens as Screens
 
 // The one window; its sizes are the frame's.
@@ -14,6 +15,8 @@ ApplicationWindow {
     minimumHeight: window.appView.minimumWindowHeight
     visible: true
     title: "Nudgebox"
+    // Every control takes the desktop's text size, also when it changes while running.
+    font.pointSize: TextStyles.body
 
     AppView {
         anchors.fill: parent
