@@ -15,6 +15,8 @@ MenuItem {
     enabled: item.visible
     height: item.visible ? item.implicitHeight : 0
     text: (Screens.Symbols.glyph(item.offer.icon) + " " + item.offer.title).trim()
+    // Read by its title alone, without the symbol.
+    Accessible.name: item.offer.title
     contentItem: Label {
         text: item.text
         color: item.offer.destructive ? "red" : item.palette.windowText

@@ -17,14 +17,14 @@ Pane {
         visible: root.view.screenState === Screens.ChartView.NoCategory
         anchors.centerIn: parent
         text: root.view.title("No category selected")
-        font.pixelSize: 17
+        font.pointSize: TextStyles.body
     }
     Label {
         objectName: "chartNoReminders"
         visible: root.view.screenState === Screens.ChartView.NoReminders
         anchors.centerIn: parent
         text: root.view.title("No reminders")
-        font.pixelSize: 17
+        font.pointSize: TextStyles.body
     }
 
     // Reaches the pane from whatever inside it has the focus.
@@ -88,20 +88,24 @@ Pane {
                 innerRadiusRatio: 0.8
                 angularInset: 1.5
                 cornerRadius: 5
+                Accessible.role: Accessible.Chart
+                Accessible.name: root.view.centrePercentage === "" ? root.view.centreName
+                    : qsTranslate("Localizable", "%1, %2 completed").arg(root.view.centreName)
+                                                                     .arg(root.view.centrePercentage)
             }
             Column {
                 anchors.centerIn: ring
                 Label {
                     anchors.horizontalCenter: parent.horizontalCenter
                     text: root.view.centreName
-                    font.pixelSize: 26
+                    font.pointSize: TextStyles.title
                 }
                 Label {
                     objectName: "centrePercentage"
                     anchors.horizontalCenter: parent.horizontalCenter
                     visible: text !== ""
                     text: root.view.centrePercentage
-                    font.pixelSize: 34
+                    font.pointSize: TextStyles.largeTitle
                     font.bold: true
                     color: "darkcyan"
                 }
@@ -114,8 +118,11 @@ Pane {
             Layout.leftMargin: 16
             Layout.rightMargin: 16
             currentIndex: root.view.statusSwitchIndex
-            TabButton { text: root.view.title("Completed"); onClicked: root.view.statusSwitchIndex = 0 }
-            TabButton { text: root.view.title("Still pending"); onClicked: root.view.statusSwitchIndex = 1 }
+            Accessible.name: qsTranslate("Localizable", "Status")
+            TabButton { text: root.view.title("Completed"); onClicked: root.view.statusSwitchIndex = 0
+                        Accessible.name: text }
+            TabButton { text: root.view.title("Still pending"); onClicked: root.view.statusSwitchIndex = 1
+                        Accessible.name: text }
         }
 
         RowLayout {
@@ -128,13 +135,14 @@ Pane {
                 Layout.fillWidth: true
                 placeholderText: "🔍"
                 Accessible.name: root.view.title("Search")
+                Accessible.searchEdit: true
                 text: root.view.searchText
                 onTextEdited: root.view.searchText = text
             }
             ToolButton {
                 objectName: "bulkDelete"
                 visible: root.view.showsBulkDelete
-                contentItem: Text { text: Screens.Symbols.glyph("trash"); color: "red"; font.pixelSize: 18 }
+                contentItem: Text { text: Screens.Symbols.glyph("trash"); color: "red"; font.pointSize: TextStyles.title3 }
                 Accessible.name: root.view.title("Delete selection")
                 onClicked: root.view.deleteSelection()
             }
@@ -146,8 +154,10 @@ Pane {
                 onClicked: root.view.completeSelection()
             }
             ToolButton {
+                id: chartEditButton
                 visible: root.view.showsEditButton
                 text: root.view.isEditing ? root.view.title("Done") : root.view.title("Edit")
+                Accessible.name: chartEditButton.text
                 onClicked: root.view.isEditing = !root.view.isEditing
             }
         }
@@ -180,6 +190,7 @@ Pane {
                 contentItem: RowLayout {
                     CheckBox {
                         visible: root.view.isEditing
+                        Accessible.name: qsTranslate("Localizable", "Select %1").arg(row.reminderText)
                         checked: row.selected
                         onToggled: root.view.setSelected(row.idText, checked)
                     }

@@ -18,7 +18,7 @@ Pane {
         visible: !root.view.hasSelection
         anchors.centerIn: parent
         text: root.view.title("No category selected")
-        font.pixelSize: 17
+        font.pointSize: TextStyles.body
     }
 
     Shortcut {
@@ -50,9 +50,17 @@ Pane {
         }
 
         component IntervalItem: MenuItem {
+            id: intervalItem
             required property string title
             required property string iconName
             required property real seconds
+            Accessible.name: intervalItem.title
+        }
+        // A submenu is read by its title alone, without the symbol drawn before it.
+        delegate: MenuItem {
+            id: submenuItem
+            Accessible.name: submenuItem.subMenu === createMenu ? createMenu.offer.title
+                : submenuItem.subMenu === categoryMenu ? categoryMenu.offer.title : submenuItem.text
         }
 
         Menu {
@@ -60,6 +68,10 @@ Pane {
             readonly property Screens.menuOffer offer:
                 rowMenu.offers.entry(Screens.ReminderView.CreateReminder)
             title: (Screens.Symbols.glyph(createMenu.offer.icon) + " " + createMenu.offer.title).trim()
+            delegate: MenuItem {
+                id: intervalsItem
+                Accessible.name: intervalsItem.text
+            }
 
             Menu {
                 id: oneTimeMenu
@@ -104,6 +116,7 @@ Pane {
                     required property string shownName
                     required property string iconName
                     text: (Screens.Symbols.glyph(categoryItem.iconName) + " " + categoryItem.shownName).trim()
+                    Accessible.name: categoryItem.shownName
                     onTriggered: root.view.changeCategory(rowMenu.reminderId, categoryItem.rawValue)
                 }
                 onObjectAdded: (index, object) => categoryMenu.insertItem(index, object as MenuItem)
@@ -198,19 +211,22 @@ Pane {
         focusPolicy: Qt.ClickFocus
         focus: entry.ListView.isCurrentItem
         Accessible.name: entry.accessibleName
+        Accessible.description: !entry.header ? ""
+            : entry.expanded ? qsTranslate("Localizable", "Expanded") : qsTranslate("Localizable", "Collapsed")
         swipe.enabled: !entry.header && !root.view.isEditing
         contentItem: RowLayout {
             Label {
                 visible: entry.header
                 text: entry.title
                 font.bold: true
-                font.pixelSize: 20
+                font.pointSize: TextStyles.title3
                 Layout.fillWidth: true
             }
             Label {
                 visible: entry.header
                 text: entry.expanded ? "⌄" : "›"
-                font.pixelSize: 18
+                font.pointSize: TextStyles.title3
+                Accessible.ignored: true
                 color: "darkcyan"
             }
             SymbolIcon { visible: !entry.header && entry.completed; name: "checkmark.circle.fill" }
@@ -247,12 +263,14 @@ Pane {
             anchors.rightMargin: entry.rightPadding
             anchors.verticalCenter: entry.verticalCenter
             text: "≡"
-            font.pixelSize: 22
-            Accessible.role: Accessible.Grip
-            Accessible.name: root.view.title("Reorder")
+            font.pointSize: TextStyles.title
+            // Read as the grip below, not as its symbol.
+            Accessible.ignored: true
             // Kept from the list's own flick, so the drag moves the row, not the list.
             MouseArea {
                 id: reorder
+                Accessible.role: Accessible.Grip
+                Accessible.name: root.view.title("Reorder")
                 property real startY
                 property real dragY
                 anchors.fill: parent
@@ -285,6 +303,7 @@ Pane {
             color: "red"
             Accessible.role: Accessible.Button
             Accessible.name: root.view.title("Delete reminder")
+            Accessible.onPressAction: root.view.deleteBySwipe(entry.idText)
             Label { anchors.centerIn: parent; text: Screens.Symbols.glyph("trash"); color: "white" }
             SwipeDelegate.onClicked: root.view.deleteBySwipe(entry.idText)
         }
@@ -356,6 +375,7 @@ Pane {
                 Layout.fillWidth: true
                 placeholderText: "🔍"
                 Accessible.name: root.view.title("Search")
+                Accessible.searchEdit: true
                 text: root.view.searchText
                 onTextEdited: root.view.searchText = text
             }
@@ -386,7 +406,7 @@ Pane {
         Label {
             text: root.view.title("New reminder")
             font.bold: true
-            font.pixelSize: 20
+            font.pointSize: TextStyles.title3
             Layout.margins: 8
         }
         RowLayout {
@@ -456,7 +476,7 @@ Pane {
             Layout.fillHeight: true
             clip: true
             model: root.view.groups
-            ScrollBar.vertical: ScrollBar {}
+            ScrollBar.vertical: ScrollBar { Accessible.name: qsTranslate("Localizable", "Reminders") }
 
             // Rows the search hides take no room.
             delegate: GroupEntry {

@@ -2,6 +2,7 @@ pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
 import QtQuick.Layouts
+import Nudgebox.Platform
 import Nudgebox.Screens as Screens
 
 // Draws the category sidebar; every decision (rows, order, percentages, menus) is the view's.
@@ -113,27 +114,33 @@ Pane {
         focusPolicy: Qt.ClickFocus
         focus: entry.ListView.isCurrentItem
         highlighted: !entry.header && root.view.selectedCategory === entry.rawValue
-        Accessible.name: entry.header ? entry.title : entry.shownName
+        // A row is read with its share of completed reminders, a header with its state.
+        Accessible.name: entry.header || entry.percentage === "" ? (entry.header ? entry.title : entry.shownName)
+            : qsTranslate("Localizable", "%1, %2 completed").arg(entry.shownName).arg(entry.percentage)
+        Accessible.description: !entry.header ? ""
+            : entry.expanded ? qsTranslate("Localizable", "Expanded") : qsTranslate("Localizable", "Collapsed")
+        Accessible.selected: entry.highlighted
         contentItem: RowLayout {
             SymbolIcon { visible: !entry.header; name: entry.iconName }
             Label {
                 text: entry.header ? entry.title : entry.shownName
                 font.bold: entry.header
-                font.pixelSize: entry.header ? 20 : 15
+                font.pointSize: entry.header ? TextStyles.title3 : TextStyles.body
                 Layout.fillWidth: true
                 elide: Text.ElideRight
             }
             Label {
                 visible: entry.header
                 text: entry.expanded ? "⌄" : "›"
-                font.pixelSize: 18
+                font.pointSize: TextStyles.title3
+                Accessible.ignored: true
                 color: "cyan"
             }
             Label {
                 visible: !entry.header
                 text: entry.percentage
                 color: "darkcyan"
-                font.pixelSize: 13
+                font.pointSize: TextStyles.callout
             }
         }
         // Drawn while the entry has the keyboard focus.
@@ -198,6 +205,7 @@ Pane {
             Layout.margins: 8
             placeholderText: "🔍"
             Accessible.name: root.view.searchTitle
+            Accessible.searchEdit: true
             text: root.view.searchText
             onTextEdited: root.view.searchText = text
         }
@@ -213,7 +221,7 @@ Pane {
             // A list whose current entry went away keeps one, so Tab always lands on an entry.
             onCurrentIndexChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
             onCountChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
-            ScrollBar.vertical: ScrollBar {}
+            ScrollBar.vertical: ScrollBar { Accessible.name: qsTranslate("Localizable", "Categories") }
             delegate: SidebarEntry {}
         }
     }

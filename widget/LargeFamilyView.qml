@@ -14,7 +14,7 @@ ColumnLayout {
     Label {
         visible: root.view.rows.length === 0
         text: root.view.noPendingText
-        font.pixelSize: 12
+        font.pointSize: TextStyles.caption
     }
     Repeater {
         model: root.view.rows
@@ -24,25 +24,30 @@ ColumnLayout {
             required property int index
             Layout.fillWidth: true
             spacing: 0
+            // Its height follows its texts, so the desktop's text size sets it.
             AbstractButton {
                 objectName: "widgetRow" + rowEntry.index
                 Layout.fillWidth: true
-                implicitHeight: 36
+                topPadding: 3
+                bottomPadding: 3
+                Accessible.role: Accessible.Button
+                Accessible.name: rowEntry.modelData.text
+                Accessible.description: qsTranslate("Localizable", "Complete a task")
                 onClicked: root.view.tap(rowEntry.modelData.idText)
                 contentItem: RowLayout {
                     Label {
-                        Layout.preferredWidth: 30
-                        Layout.preferredHeight: 30
+                        Layout.preferredWidth: implicitHeight * 1.2
                         horizontalAlignment: Text.AlignHCenter
                         verticalAlignment: Text.AlignVCenter
                         text: rowEntry.modelData.icon
-                        font.pixelSize: 18
+                        font.pointSize: TextStyles.title3 * 0.9
+                        Accessible.ignored: true
                     }
                     Label {
                         objectName: "widgetRowText" + rowEntry.index
                         text: ReminderText.shown(rowEntry.modelData.text)
                         textFormat: Text.PlainText
-                        font.pixelSize: 12
+                        font.pointSize: TextStyles.caption
                         Layout.fillWidth: true
                         elide: Text.ElideRight
                     }

@@ -15,7 +15,7 @@ Item {
         visible: root.view.smallState !== WidgetEntry.Chart
         text: root.view.smallState === WidgetEntry.NoReminders
               ? root.view.noRemindersText : root.view.noPendingText
-        font.pixelSize: 12
+        font.pointSize: TextStyles.caption
     }
     Item {
         id: stack
@@ -35,6 +35,8 @@ Item {
             innerRadiusRatio: 0.8
             angularInset: 1.5
             cornerRadius: 5
+            Accessible.role: Accessible.Chart
+            Accessible.name: qsTranslate("Localizable", "%1 completed").arg(root.view.percentageText)
         }
         Label {
             id: percentage
@@ -42,7 +44,7 @@ Item {
             x: (ring.width - percentage.width) / 2 + ring.x
             y: ring.y + ring.height / 2 - percentage.height / 2 - 0.15 * ring.height
             text: root.view.percentageText
-            font.pixelSize: 22
+            font.pointSize: TextStyles.title3 * 1.1
             font.bold: true
             color: "darkcyan"
         }
