@@ -17,10 +17,11 @@ a=$root/a
 libdir=$(cd "$a" && find lib* -maxdepth 2 -type d -name nudgebox | head -n1)
 [ -n "$libdir" ] || fail "no private library folder under $a/lib"
 agent=libexec/nudgebox/nudgebox-notification-agent
-for f in bin/nudgebox bin/nudgebox-widget-host "$agent" \
+for f in bin/nudgebox bin/nudgebox-widget-host bin/nudgebox-mirror-settings "$agent" \
     "$libdir/libnudgebox_platform.so" "$libdir/libnudgebox_model.so" \
     "$libdir/qml/Glance/qmldir" "$libdir/qml/Glance/libglance.so" \
     share/applications/org.nudgebox.Nudgebox.desktop \
+    share/applications/org.nudgebox.Nudgebox.MirrorSettings.desktop \
     share/icons/hicolor/scalable/apps/org.nudgebox.Nudgebox.svg \
     share/metainfo/org.nudgebox.Nudgebox.metainfo.xml \
     share/nudgebox/screenshots/main-window.png \
@@ -31,6 +32,7 @@ for f in bin/nudgebox bin/nudgebox-widget-host "$agent" \
 done
 
 desktop-file-validate "$a/share/applications/org.nudgebox.Nudgebox.desktop" \
+    "$a/share/applications/org.nudgebox.Nudgebox.MirrorSettings.desktop" \
     "$a/etc/xdg/autostart/nudgebox-notification-agent.desktop"
 appstreamcli validate --no-net --explain \
     "$a/share/metainfo/org.nudgebox.Nudgebox.metainfo.xml" >"$root/appstream.log" 2>&1 ||
@@ -86,6 +88,8 @@ for family in small large; do
     timeout 120 "$MOVED/bin/nudgebox-widget-host" --render $family --output "$XDG_RUNTIME_DIR/$family.png"
     [ -s "$XDG_RUNTIME_DIR/$family.png" ] || { echo "FAIL: widget host $family" >&2; exit 1; }
 done
+out=$(NUDGEBOX_QUIT_AFTER_FIRST_FRAME=1 timeout 120 "$MOVED/bin/nudgebox-mirror-settings")
+[ "$out" = "Mirror settings: first frame shown" ] || { echo "FAIL: mirror settings: $out" >&2; exit 1; }
 "$MOVED/$AGENT" &
 agent=$!
 for _ in $(seq 200); do

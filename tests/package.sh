@@ -16,7 +16,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 echo "Depends: $depends"
 names=$(tr ',|' '\n\n' <<<"$depends" | awk '{print $1}')
 for package in libc6 libstdc++6 libsqlite3-0 libqt6core6 libqt6gui6 libqt6dbus6 libqt6qml6 \
-    libqt6quick6 qt6-qpa-plugins dbus; do
+    libqt6quick6 qt6-qpa-plugins dbus libsecret-1-0; do
     grep -qxF "$package" <<<"$names" || fail "Depends lacks $package"
 done
 # Every Qt QML module the project's QML imports must come with the package that ships it.
@@ -33,9 +33,10 @@ for module in $modules; do
 done
 ! grep -q nudgebox <<<"$depends" || fail "Depends names our own libraries"
 contents=$(dpkg-deb -c "$deb" | awk '{print $NF}')
-for f in ./usr/bin/nudgebox ./usr/bin/nudgebox-widget-host \
+for f in ./usr/bin/nudgebox ./usr/bin/nudgebox-widget-host ./usr/bin/nudgebox-mirror-settings \
     ./usr/libexec/nudgebox/nudgebox-notification-agent \
     ./usr/share/applications/org.nudgebox.Nudgebox.desktop \
+    ./usr/share/applications/org.nudgebox.Nudgebox.MirrorSettings.desktop \
     ./usr/share/dbus-1/services/org.nudgebox.NotificationAgent.service \
     ./usr/lib/systemd/user/nudgebox-notification-agent.service \
     ./etc/xdg/autostart/nudgebox-notification-agent.desktop; do
