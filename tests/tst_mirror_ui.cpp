@@ -199,6 +199,7 @@ void MirrorUiTest::configureThroughTheWindow() {
     QVERIFY(saved.collectionUrl.toString().startsWith(server.url("/alice/").toString()));
     QVERIFY(!saved.enabled);
     QTRY_COMPARE(agent.reconfigured, 1);
+    QCOMPARE(textOf(window, "newCollectionField"), QString());
     // Without a keyring the password is not kept, and the window says why.
     QCOMPARE(textOf(window, "messageLabel"),
              "The password was not stored: " + MirrorPassword::noSecretServiceText());
@@ -214,16 +215,16 @@ void MirrorUiTest::configureThroughTheWindow() {
     QTRY_COMPARE(textOf(window, "agentLabel"), "Up to date");
 
     // A second collection, then back to the first by clicking its row.
-    typeInto(window, findIn(root, "newCollectionField"), "2");
+    typeInto(window, findIn(root, "newCollectionField"), "Chores");
     click(window, create);
-    QTRY_VERIFY_WITH_TIMEOUT(findIn(root, "collectionRow", "Errands2"), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(findIn(root, "collectionRow", "Chores"), 30000);
     QTRY_VERIFY(!errands->property("checked").toBool());
     QVERIFY(MirrorSettings::load().collectionUrl != errandsUrl);
     QTRY_COMPARE(agent.reconfigured, 3);
     click(window, errands);
     QTRY_COMPARE(MirrorSettings::load().collectionUrl, errandsUrl);
     QVERIFY(errands->property("checked").toBool());
-    QVERIFY(!findIn(root, "collectionRow", "Errands2")->property("checked").toBool());
+    QVERIFY(!findIn(root, "collectionRow", "Chores")->property("checked").toBool());
     QVERIFY(MirrorSettings::load().enabled);
     QTRY_COMPARE(agent.reconfigured, 4);
 
@@ -255,6 +256,18 @@ void MirrorUiTest::configureThroughTheWindow() {
     QTRY_VERIFY(!findIn(root, "collectionRow"));
     QVERIFY(!view_->connected());
     QCOMPARE(MirrorSettings::load().userName, "alice");
+
+    // A password the server refuses lists nothing, even after one it accepted.
+    QTest::keyClick(window, Qt::Key_Backspace);
+    QCOMPARE(view_->userName(), "alice");
+    click(window, test);
+    QTRY_VERIFY_WITH_TIMEOUT(findIn(root, "collectionRow", "Errands"), 30000);
+    typeInto(window, findIn(root, "passwordField"), "!");
+    QTest::keyClick(window, Qt::Key_Return);
+    QTRY_COMPARE_WITH_TIMEOUT(textOf(window, "messageLabel"),
+                              "The server refused the user name or password.", 30000);
+    QVERIFY(!findIn(root, "collectionRow"));
+    QVERIFY(!view_->connected());
 }
 
 void MirrorUiTest::refusedCredentialsAndReopening() {

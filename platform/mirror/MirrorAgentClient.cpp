@@ -114,7 +114,11 @@ void MirrorAgentClient::call(const QString& method) {
         const QDBusPendingReply<> reply = *pending;
         if (reply.isError()) {
             qCInfo(lcMirrorAgentClient) << method << "failed:" << reply.error().message();
-            emit callFailed(reply.error().message());
+            // An agent without a mirror is what the status says; no error of its own.
+            const QString name = reply.error().name();
+            if (!name.startsWith(QLatin1String("org.freedesktop.DBus.Error.Unknown")))
+                emit callFailed(reply.error().message());
+            refresh();
             return;
         }
         refresh();

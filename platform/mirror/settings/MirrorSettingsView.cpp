@@ -21,10 +21,16 @@ MirrorSettingsView::MirrorSettingsView(QObject* parent)
 
     connect(&discovery_, &CollectionDiscovery::busyChanged, this,
             &MirrorSettingsView::stateChanged);
-    connect(&discovery_, &CollectionDiscovery::failed, this,
-            [this](const QString& message) { show(message, true); });
+    connect(&discovery_, &CollectionDiscovery::failed, this, [this](const QString& message) {
+        // Credentials the server refused list nothing, whatever an earlier test found.
+        if (discovering_)
+            forgetConnection();
+        discovering_ = false;
+        show(message, true);
+    });
     connect(&discovery_, &CollectionDiscovery::discovered, this,
             [this](const QList<DavCollection>& found) {
+                discovering_ = false;
                 collections_.reset(found);
                 connected_ = true;
                 provenPassword_ = testedPassword_;
@@ -48,6 +54,7 @@ MirrorSettingsView::MirrorSettingsView(QObject* parent)
     connect(&discovery_, &CollectionDiscovery::created, this,
             [this](const DavCollection& collection) {
                 collections_.add(collection);
+                emit collectionCreated();
                 chooseCollection(collection.url.toString());
             });
     connect(&agent_, &MirrorAgentClient::statusChanged, this, &MirrorSettingsView::agentChanged);
@@ -142,6 +149,7 @@ void MirrorSettingsView::testConnection() {
         return;
     show(QCoreApplication::translate("Localizable", "Connecting…"), false);
     testedPassword_ = password_;
+    discovering_ = true;
     discovery_.setCredentials(typedServer(), userName_.trimmed(), password_);
     discovery_.discover();
 }

@@ -77,6 +77,8 @@ signals:
     void configurationChanged();
     void messageChanged();
     void agentChanged();
+    // The server made the collection asked for; it is listed and chosen.
+    void collectionCreated();
     // A save and its password write are done and the agent was asked to reread.
     void saved();
 
@@ -94,6 +96,7 @@ private:
     QString provenPassword_;
     bool connected_ = false;
     bool saving_ = false;
+    bool discovering_ = false;
     bool secretServiceReachable_ = true;
     QString message_;
     bool messageIsError_ = false;

@@ -172,6 +172,12 @@ ApplicationWindow {
                 Layout.rightMargin: 16
                 visible: window.view.connected
 
+                Connections {
+                    target: window.view
+                    function onCollectionCreated() {
+                        newCollectionField.clear();
+                    }
+                }
                 TextField {
                     id: newCollectionField
                     objectName: "newCollectionField"
