@@ -1,7 +1,7 @@
 // The store mirror's pieces outside the agent: its settings file, its password in the Secret
 // Service, and collection discovery against a real CalDAV server. Runs on a private bus.
 #include "CollectionDiscovery.h"
-#include "DavMultistatus.h"
+#include "DavPropfind.h"
 #include "MirrorPassword.h"
 #include "MirrorSettings.h"
 #include "RadicaleServer.h"
@@ -224,7 +224,7 @@ void MirrorTest::multistatusKeepsOnlyWhatTheServerGranted() {
 </d:multistatus>)";
     QList<DavResponse> responses;
     QString error;
-    QVERIFY2(DavMultistatus::parse(body, &responses, &error), qPrintable(error));
+    QVERIFY2(DavPropfind::parse(body, &responses, &error), qPrintable(error));
     QCOMPARE(responses.size(), 2);
     QCOMPARE(responses[0].href, "/dav/calendars/zoe/");
     QVERIFY(responses[0].displayName.isEmpty());
@@ -237,10 +237,10 @@ void MirrorTest::multistatusKeepsOnlyWhatTheServerGranted() {
     QCOMPARE(responses[1].components, QStringList({"VEVENT", "VTODO"}));
     QCOMPARE(responses[1].principalHref, "/p/zoe/");
 
-    QVERIFY(!DavMultistatus::parse("<html><body>Login</body></html>", &responses, &error));
+    QVERIFY(!DavPropfind::parse("<html><body>Login</body></html>", &responses, &error));
     QVERIFY(!error.isEmpty());
-    QVERIFY(!DavMultistatus::parse("<d:multistatus xmlns:d=\"DAV:\"><d:response><d:href>/a",
-                                   &responses, &error));
+    QVERIFY(!DavPropfind::parse("<d:multistatus xmlns:d=\"DAV:\"><d:response><d:href>/a",
+                                &responses, &error));
     QVERIFY(error.contains("malformed"));
 }
 

@@ -262,6 +262,8 @@ void MirrorUiTest::configureThroughTheWindow() {
     QCOMPARE(view_->userName(), "alice");
     click(window, test);
     QTRY_VERIFY_WITH_TIMEOUT(findIn(root, "collectionRow", "Errands"), 30000);
+    // The proven credentials are kept with the chosen collection first.
+    QTRY_VERIFY(!view_->busy());
     typeInto(window, findIn(root, "passwordField"), "!");
     QTest::keyClick(window, Qt::Key_Return);
     QTRY_COMPARE_WITH_TIMEOUT(textOf(window, "messageLabel"),
@@ -299,6 +301,17 @@ void MirrorUiTest::refusedCredentialsAndReopening() {
     QTRY_VERIFY(!MirrorSettings::load().enabled);
     QVERIFY(!mirrorSwitch->property("checked").toBool());
     QCOMPARE(textOf(window, "messageLabel"), "Saved. The mirror is off.");
+
+    // A settings file someone replaced with something else is not taken for a configuration.
+    QFile tampered(MirrorSettings::path());
+    QVERIFY(tampered.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    tampered.write("<xml>not ours</xml>");
+    tampered.close();
+    window = open();
+    QVERIFY(window);
+    QVERIFY(textOf(window, "messageLabel").startsWith("The mirror's settings could not be read"));
+    QCOMPARE(textOf(window, "serverField"), QString());
+    QVERIFY(!findIn(window->contentItem(), "mirrorSwitch")->property("checked").toBool());
 }
 
 QTEST_MAIN(MirrorUiTest)

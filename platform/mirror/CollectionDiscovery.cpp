@@ -1,6 +1,6 @@
 #include "CollectionDiscovery.h"
 
-#include "DavMultistatus.h"
+#include "DavPropfind.h"
 
 #include <QAuthenticator>
 #include <QCoreApplication>
@@ -15,6 +15,7 @@
 Q_LOGGING_CATEGORY(lcDiscovery, "nudgebox.mirror.discovery")
 
 namespace {
+constexpr qint64 maximumAnswer = 16 * 1024 * 1024;
 
 QByteArray propfindBody(bool collections) {
     QByteArray body;
@@ -156,6 +157,7 @@ void CollectionDiscovery::create(const QString& displayName) {
     if (inFlight_)
         inFlight_->abort();
     pendingName_ = name;
+    tooLarge_ = false;
     pendingUrl_ =
         home_.resolved(QUrl(QUuid::createUuid().toString(QUuid::WithoutBraces) + QLatin1Char('/')));
     tlsProblem_.clear();
@@ -177,6 +179,7 @@ void CollectionDiscovery::propfind(const QUrl& url, int depth, Step step) {
     QNetworkRequest propfind = request(url);
     propfind.setRawHeader(QByteArrayLiteral("Depth"), QByteArray::number(depth));
     tlsProblem_.clear();
+    tooLarge_ = false;
     QNetworkReply* reply =
         manager_->sendCustomRequest(propfind, "PROPFIND", propfindBody(step == Step::Home));
     inFlight_ = reply;
@@ -187,11 +190,20 @@ void CollectionDiscovery::propfind(const QUrl& url, int depth, Step step) {
             texts << error.errorString();
         tlsProblem_ = texts.join(QStringLiteral("; "));
     });
+    // Discovery answers are small; a server that sends without end is cut off.
+    connect(reply, &QNetworkReply::downloadProgress, this, [this, reply](qint64 received) {
+        if (received > maximumAnswer) {
+            tooLarge_ = true;
+            reply->abort();
+        }
+    });
     connect(reply, &QNetworkReply::finished, this, [this, reply, step] { finished(reply, step); });
     emit busyChanged();
 }
 
 QString CollectionDiscovery::replyError(QNetworkReply* reply, int status) const {
+    if (tooLarge_)
+        return QCoreApplication::translate("Localizable", "The server's answer is too large.");
     if (!tlsProblem_.isEmpty() || reply->error() == QNetworkReply::SslHandshakeFailedError)
         return QCoreApplication::translate(
                    "Localizable",
@@ -240,7 +252,7 @@ void CollectionDiscovery::finished(QNetworkReply* reply, Step step) {
             fail(replyError(reply, status));
         return;
     }
-    if (status != 207) {
+    if (status != 207 || reply->error() != QNetworkReply::NoError) {
         if (reply->error() == QNetworkReply::NoError || status == 405 || status == 501)
             fail(QCoreApplication::translate(
                      "Localizable", "The server does not answer as a CalDAV server (HTTP %1).")
@@ -251,7 +263,7 @@ void CollectionDiscovery::finished(QNetworkReply* reply, Step step) {
     }
     QList<DavResponse> responses;
     QString error;
-    if (!DavMultistatus::parse(reply->readAll(), &responses, &error)) {
+    if (!DavPropfind::parse(reply->readAll(), &responses, &error)) {
         qCWarning(lcDiscovery).noquote() << url.toDisplayString() << error;
         fail(QCoreApplication::translate("Localizable", "The server's answer could not be read: %1")
                  .arg(error));

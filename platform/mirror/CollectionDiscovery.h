@@ -64,6 +64,7 @@ private:
     QUrl pendingUrl_;
     int timeout_ = 30000;
     QString tlsProblem_;
+    bool tooLarge_ = false;
 };
 
 Q_DECLARE_METATYPE(DavCollection)

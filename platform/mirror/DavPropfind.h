@@ -19,6 +19,6 @@ struct DavResponse {
 };
 
 // Reads a 207 Multi-Status body. Malformed XML gives false and a one-line error.
-namespace DavMultistatus {
+namespace DavPropfind {
 bool parse(const QByteArray& body, QList<DavResponse>* responses, QString* error);
-} // namespace DavMultistatus
+} // namespace DavPropfind

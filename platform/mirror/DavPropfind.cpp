@@ -1,4 +1,4 @@
-#include "DavMultistatus.h"
+#include "DavPropfind.h"
 
 #include <QXmlStreamReader>
 
@@ -80,7 +80,7 @@ void readPropstat(QXmlStreamReader& xml, DavResponse* into) {
 }
 } // namespace
 
-bool DavMultistatus::parse(const QByteArray& body, QList<DavResponse>* responses, QString* error) {
+bool DavPropfind::parse(const QByteArray& body, QList<DavResponse>* responses, QString* error) {
     QXmlStreamReader xml(body);
     responses->clear();
     if (!xml.readNextStartElement() || !is(xml, dav, "multistatus")) {
