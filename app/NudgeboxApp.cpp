@@ -11,6 +11,7 @@
 #include "UIDevice.h"
 #include "store/ModelContainer.h"
 #include "store/ModelContext.h"
+#include "ui/Theme.h"
 
 #include <QCommandLineParser>
 #include <QGuiApplication>
@@ -84,6 +85,8 @@ bool NudgeboxApp::start(QString* error) {
     scenePhase_ = std::make_unique<ScenePhaseSource>();
     appView_ = std::make_unique<AppView>(container_->mainContext(), scenePhase_.get(),
                                          UIDevice::currentUserInterfaceIdiom(), *services_);
+    // The first frame is drawn in the desktop's colour scheme when the portal answers quickly.
+    Theme::instance()->waitForPortal(500);
     engine_ = std::make_unique<QQmlApplicationEngine>();
     engine_->setInitialProperties(
         {{QStringLiteral("appView"), QVariant::fromValue(appView_.get())}});

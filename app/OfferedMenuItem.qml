@@ -1,6 +1,7 @@
 pragma ComponentBehavior: Bound
 import QtQuick
 import QtQuick.Controls
+import Nudgebox.Platform
 import Nudgebox.Screens as Screens
 
 // One entry of a context menu, drawn as the screen offers it: left out while the screen does
@@ -14,13 +15,14 @@ MenuItem {
     visible: item.offer.offered
     enabled: item.visible
     height: item.visible ? item.implicitHeight : 0
-    text: (Screens.Symbols.glyph(item.offer.icon) + " " + item.offer.title).trim()
+    text: item.offer.title
     // Read by its title alone, without the symbol.
     Accessible.name: item.offer.title
-    contentItem: Label {
+    contentItem: SymbolLabel {
+        symbol: item.offer.icon
         text: item.text
-        color: item.offer.destructive ? "red" : item.palette.windowText
+        color: item.highlighted || item.down ? item.palette.highlightedText
+             : item.offer.destructive ? Theme.redText : item.palette.text
         font: item.font
-        verticalAlignment: Text.AlignVCenter
     }
 }

@@ -74,17 +74,19 @@ Pane {
         spacing: 6
 
         Item {
+            id: chartArea
             Layout.fillWidth: true
             Layout.preferredHeight: 300
             Layout.margins: 16
             RingChart {
                 id: ring
                 objectName: "ring"
-                anchors.centerIn: parent
-                width: Math.min(parent.width, parent.height)
+                anchors.horizontalCenter: parent.horizontalCenter
+                anchors.top: parent.top
+                width: Math.min(parent.width, parent.height - legend.height - 8)
                 height: width
                 slices: root.view.chartSlices
-                colors: root.view.chartColors
+                colors: Theme.chartColors
                 innerRadiusRatio: 0.8
                 angularInset: 1.5
                 cornerRadius: 5
@@ -107,22 +109,84 @@ Pane {
                     text: root.view.centrePercentage
                     font.pointSize: TextStyles.largeTitle
                     font.bold: true
-                    color: "darkcyan"
+                    color: Theme.cyanText
+                }
+            }
+            // The chart's default legend, under it.
+            Row {
+                id: legend
+                objectName: "legend"
+                anchors.horizontalCenter: parent.horizontalCenter
+                anchors.bottom: parent.bottom
+                spacing: 16
+                Repeater {
+                    model: ring.legend
+                    delegate: Row {
+                        id: legendEntry
+                        required property var modelData
+                        spacing: 6
+                        Accessible.role: Accessible.StaticText
+                        Accessible.name: legendEntry.modelData.label
+                        Rectangle {
+                            anchors.verticalCenter: parent.verticalCenter
+                            width: 10; height: 10; radius: 5
+                            color: legendEntry.modelData.color
+                        }
+                        Label {
+                            text: legendEntry.modelData.label
+                            color: Theme.secondaryText
+                            font.pointSize: TextStyles.caption
+                        }
+                    }
                 }
             }
         }
 
-        TabBar {
+        // The status switch: a segment is selected only while the stored value is its own, so a
+        // value of neither segment shows none selected.
+        component Segment: AbstractButton {
+            id: segment
+            required property int value
+            readonly property bool selected: root.view.statusSwitchIndex === segment.value
+            Layout.fillWidth: true
+            implicitHeight: 30
+            Accessible.role: Accessible.PageTab
+            Accessible.name: segment.text
+            Accessible.checkable: true
+            Accessible.checked: segment.selected
+            onClicked: root.view.statusSwitchIndex = segment.value
+            background: Rectangle {
+                radius: 6
+                color: segment.selected ? Theme.selection : "transparent"
+                border.width: segment.visualFocus ? 2 : 0
+                border.color: Theme.selection
+            }
+            contentItem: Label {
+                text: segment.text
+                color: segment.selected ? Theme.selectedText : Theme.text
+                horizontalAlignment: Text.AlignHCenter
+                verticalAlignment: Text.AlignVCenter
+                elide: Text.ElideRight
+            }
+        }
+        Rectangle {
             objectName: "statusSwitch"
             Layout.fillWidth: true
             Layout.leftMargin: 16
             Layout.rightMargin: 16
-            currentIndex: root.view.statusSwitchIndex
+            implicitHeight: 34
+            radius: 8
+            Accessible.role: Accessible.PageTabList
             Accessible.name: qsTranslate("Localizable", "Status")
-            TabButton { text: root.view.title("Completed"); onClicked: root.view.statusSwitchIndex = 0
-                        Accessible.name: text }
-            TabButton { text: root.view.title("Still pending"); onClicked: root.view.statusSwitchIndex = 1
-                        Accessible.name: text }
+            color: Theme.base
+            border.color: Theme.separator
+            RowLayout {
+                anchors.fill: parent
+                anchors.margins: 2
+                spacing: 2
+                Segment { objectName: "completedSegment"; value: 0; text: root.view.title("Completed") }
+                Segment { objectName: "pendingSegment"; value: 1; text: root.view.title("Still pending") }
+            }
         }
 
         RowLayout {
@@ -133,7 +197,15 @@ Pane {
                 id: search
                 objectName: "chartSearch"
                 Layout.fillWidth: true
-                placeholderText: "🔍"
+                placeholderText: root.view.title("Search")
+                leftPadding: searchSymbol.width + 8
+                SymbolIcon {
+                    id: searchSymbol
+                    x: 4
+                    anchors.verticalCenter: parent.verticalCenter
+                    name: "magnifyingglass"
+                    color: Theme.secondaryText
+                }
                 Accessible.name: root.view.title("Search")
                 Accessible.searchEdit: true
                 text: root.view.searchText
@@ -142,7 +214,10 @@ Pane {
             ToolButton {
                 objectName: "bulkDelete"
                 visible: root.view.showsBulkDelete
-                contentItem: Text { text: Screens.Symbols.glyph("trash"); color: "red"; font.pointSize: TextStyles.title3 }
+                text: Screens.Symbols.glyph("trash")
+                font.family: Theme.symbolFont
+                font.pointSize: TextStyles.title3
+                palette.buttonText: Theme.redText
                 Accessible.name: root.view.title("Delete selection")
                 onClicked: root.view.deleteSelection()
             }
@@ -150,6 +225,8 @@ Pane {
                 objectName: "bulkComplete"
                 visible: root.view.showsBulkComplete
                 text: Screens.Symbols.glyph("checkmark.circle")
+                font.family: Theme.symbolFont
+                font.pointSize: TextStyles.title3
                 Accessible.name: root.view.title("Complete selection")
                 onClicked: root.view.completeSelection()
             }
@@ -194,14 +271,16 @@ Pane {
                         checked: row.selected
                         onToggled: root.view.setSelected(row.idText, checked)
                     }
-                    SymbolIcon { visible: row.completed; name: "checkmark.circle.fill" }
+                    SymbolIcon { visible: row.completed; name: "checkmark.circle.fill"
+                                 color: row.highlighted ? Theme.selectedText : Theme.text }
                     Label { objectName: "reminderLabel"; text: ReminderText.shown(row.reminderText)
+                            color: row.highlighted ? Theme.selectedText : Theme.text
                             textFormat: Text.PlainText; Layout.fillWidth: true; wrapMode: Text.Wrap }
                 }
                 Rectangle {
                     visible: root.view.showsSeparators
                     anchors.bottom: parent.bottom
-                    width: parent.width; height: 1; color: "#d0d0d0"
+                    width: parent.width; height: 1; color: Theme.separator
                 }
                 // Drawn while the row has the keyboard focus.
                 Rectangle {

@@ -54,20 +54,37 @@ Pane {
             required property string title
             required property string iconName
             required property real seconds
+            text: intervalItem.title
             Accessible.name: intervalItem.title
+            contentItem: SymbolLabel {
+                symbol: intervalItem.iconName
+                text: intervalItem.text
+                color: intervalItem.highlighted ? intervalItem.palette.highlightedText
+                                                : intervalItem.palette.text
+                font: intervalItem.font
+            }
         }
-        // A submenu is read by its title alone, without the symbol drawn before it.
+        // The entries that open the two submenus, with their symbols.
         delegate: MenuItem {
-            id: submenuItem
-            Accessible.name: submenuItem.subMenu === createMenu ? createMenu.offer.title
-                : submenuItem.subMenu === categoryMenu ? categoryMenu.offer.title : submenuItem.text
+            id: submenuEntry
+            // Read by its title alone, without the symbol drawn before it.
+            Accessible.name: submenuEntry.text
+            contentItem: SymbolLabel {
+                symbol: submenuEntry.subMenu === createMenu ? createMenu.offer.icon
+                      : submenuEntry.subMenu === categoryMenu ? categoryMenu.offer.icon : ""
+                text: submenuEntry.text
+                color: submenuEntry.highlighted ? submenuEntry.palette.highlightedText
+                                                : submenuEntry.palette.text
+                font: submenuEntry.font
+                trailingSpace: submenuEntry.arrow ? submenuEntry.arrow.width : 0
+            }
         }
 
         Menu {
             id: createMenu
             readonly property Screens.menuOffer offer:
                 rowMenu.offers.entry(Screens.ReminderView.CreateReminder)
-            title: (Screens.Symbols.glyph(createMenu.offer.icon) + " " + createMenu.offer.title).trim()
+            title: createMenu.offer.title
             delegate: MenuItem {
                 id: intervalsItem
                 Accessible.name: intervalsItem.text
@@ -80,7 +97,6 @@ Pane {
                     model: root.view.oneTimeIntervals
                     delegate: IntervalItem {
                         id: oneTimeItem
-                        text: (Screens.Symbols.glyph(oneTimeItem.iconName) + " " + oneTimeItem.title).trim()
                         onTriggered: root.view.scheduleNotification(rowMenu.reminderId, oneTimeItem.seconds, false)
                     }
                     onObjectAdded: (index, object) => oneTimeMenu.insertItem(index, object as MenuItem)
@@ -94,7 +110,6 @@ Pane {
                     model: root.view.repeatingIntervals
                     delegate: IntervalItem {
                         id: repeatingItem
-                        text: (Screens.Symbols.glyph(repeatingItem.iconName) + " " + repeatingItem.title).trim()
                         onTriggered: root.view.scheduleNotification(rowMenu.reminderId, repeatingItem.seconds, true)
                     }
                     onObjectAdded: (index, object) => repeatingMenu.insertItem(index, object as MenuItem)
@@ -107,7 +122,7 @@ Pane {
             id: categoryMenu
             readonly property Screens.menuOffer offer:
                 rowMenu.offers.entry(Screens.ReminderView.ChangeCategory)
-            title: (Screens.Symbols.glyph(categoryMenu.offer.icon) + " " + categoryMenu.offer.title).trim()
+            title: categoryMenu.offer.title
             Instantiator {
                 model: root.view.categoryChoices
                 delegate: MenuItem {
@@ -115,8 +130,15 @@ Pane {
                     required property string rawValue
                     required property string shownName
                     required property string iconName
-                    text: (Screens.Symbols.glyph(categoryItem.iconName) + " " + categoryItem.shownName).trim()
+                    text: categoryItem.shownName
                     Accessible.name: categoryItem.shownName
+                    contentItem: SymbolLabel {
+                        symbol: categoryItem.iconName
+                        text: categoryItem.text
+                        color: categoryItem.highlighted ? categoryItem.palette.highlightedText
+                                                        : categoryItem.palette.text
+                        font: categoryItem.font
+                    }
                     onTriggered: root.view.changeCategory(rowMenu.reminderId, categoryItem.rawValue)
                 }
                 onObjectAdded: (index, object) => categoryMenu.insertItem(index, object as MenuItem)
@@ -222,12 +244,12 @@ Pane {
                 font.pointSize: TextStyles.title3
                 Layout.fillWidth: true
             }
-            Label {
+            SymbolIcon {
+                objectName: "chevron"
                 visible: entry.header
-                text: entry.expanded ? "⌄" : "›"
-                font.pointSize: TextStyles.title3
-                Accessible.ignored: true
-                color: "darkcyan"
+                name: entry.expanded ? "chevron.down" : "chevron.right"
+                size: TextStyles.title3
+                color: Theme.cyanText
             }
             SymbolIcon { visible: !entry.header && entry.completed; name: "checkmark.circle.fill" }
             // A reminder is the user's own text: never read as markup, and drawn in an
@@ -245,6 +267,9 @@ Pane {
                 visible: !entry.header && root.view.isEditing
                 focusPolicy: Qt.NoFocus // the row's Delete key does the same
                 text: Screens.Symbols.glyph("trash")
+                font.family: Theme.symbolFont
+                font.pointSize: TextStyles.title3
+                palette.buttonText: Theme.redText
                 Accessible.name: root.view.title("Delete reminder")
                 onClicked: root.view.deleteBySwipe(entry.idText)
             }
@@ -262,8 +287,10 @@ Pane {
             anchors.right: entry.right
             anchors.rightMargin: entry.rightPadding
             anchors.verticalCenter: entry.verticalCenter
-            text: "≡"
+            text: Screens.Symbols.glyph("line.3.horizontal")
+            font.family: Theme.symbolFont
             font.pointSize: TextStyles.title
+            color: Theme.secondaryText
             // Read as the grip below, not as its symbol.
             Accessible.ignored: true
             // Kept from the list's own flick, so the drag moves the row, not the list.
@@ -300,11 +327,11 @@ Pane {
             width: entry.height * 1.6
             height: entry.height
             x: entry.width - width
-            color: "red"
+            color: Theme.red
             Accessible.role: Accessible.Button
             Accessible.name: root.view.title("Delete reminder")
             Accessible.onPressAction: root.view.deleteBySwipe(entry.idText)
-            Label { anchors.centerIn: parent; text: Screens.Symbols.glyph("trash"); color: "white" }
+            SymbolIcon { anchors.centerIn: parent; name: "trash"; color: Theme.onRed }
             SwipeDelegate.onClicked: root.view.deleteBySwipe(entry.idText)
         }
         // Drawn while the entry has the keyboard focus.
@@ -373,7 +400,15 @@ Pane {
                 id: search
                 objectName: "listSearch"
                 Layout.fillWidth: true
-                placeholderText: "🔍"
+                placeholderText: root.view.title("Search")
+                leftPadding: searchSymbol.width + 8
+                SymbolIcon {
+                    id: searchSymbol
+                    x: 4
+                    anchors.verticalCenter: parent.verticalCenter
+                    name: "magnifyingglass"
+                    color: Theme.secondaryText
+                }
                 Accessible.name: root.view.title("Search")
                 Accessible.searchEdit: true
                 text: root.view.searchText
@@ -391,6 +426,8 @@ Pane {
                 objectName: "chartButton"
                 visible: root.view.showsChartButton
                 text: Screens.Symbols.glyph("chart.pie")
+                font.family: Theme.symbolFont
+                font.pointSize: TextStyles.title3
                 Accessible.name: root.view.title("Show chart")
                 onClicked: root.view.showPieChartSheet = true
             }
@@ -398,6 +435,8 @@ Pane {
                 id: infoButton
                 objectName: "infoButton"
                 text: Screens.Symbols.glyph("info.circle")
+                font.family: Theme.symbolFont
+                font.pointSize: TextStyles.title3
                 Accessible.name: root.view.title("Information")
                 onClicked: informationMenu.popup(infoButton, 0, infoButton.height)
             }
@@ -405,6 +444,7 @@ Pane {
 
         Label {
             text: root.view.title("New reminder")
+            color: Theme.schemeForeground
             font.bold: true
             font.pointSize: TextStyles.title3
             Layout.margins: 8
@@ -424,16 +464,22 @@ Pane {
                 onTextEdited: root.view.textField = addField.text
                 onAccepted: root.view.addReminder()
                 onActiveFocusChanged: root.view.isTextFieldFocused = addField.activeFocus
-                background: Rectangle { radius: 5; border.color: "cyan"; border.width: 1
-                                        color: addField.palette.base }
+                background: Rectangle { radius: 5; border.color: Theme.cyan; border.width: 1
+                                        color: Theme.schemeBackground }
             }
             // Never takes the focus: the field keeps it, so a paste never submits the field.
             Button {
+                id: pasteButton
                 objectName: "pasteButton"
                 focusPolicy: Qt.NoFocus
                 Accessible.name: root.view.title("Paste")
-                text: Screens.Symbols.glyph("doc.on.clipboard")
-                      + (root.view.pasteShowsTitle ? " " + root.view.title("Paste") : "")
+                text: root.view.pasteShowsTitle ? root.view.title("Paste") : ""
+                contentItem: SymbolLabel {
+                    symbol: "doc.on.clipboard"
+                    text: pasteButton.text
+                    color: pasteButton.palette.buttonText
+                    font: pasteButton.font
+                }
                 onClicked: root.view.pasteFromPasteboard()
             }
         }
@@ -504,7 +550,7 @@ Pane {
             anchors.fill: parent
             Rectangle { objectName: "sheetDragIndicator"
                         Layout.alignment: Qt.AlignHCenter; Layout.topMargin: 6; width: 40; height: 5
-                        radius: 3; color: "gray" }
+                        radius: 3; color: Theme.secondaryText }
             Loader {
                 id: sheetContent
                 readonly property Screens.ChartView sheetView: root.view.sheetChartView

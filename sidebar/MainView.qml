@@ -120,26 +120,30 @@ Pane {
         Accessible.description: !entry.header ? ""
             : entry.expanded ? qsTranslate("Localizable", "Expanded") : qsTranslate("Localizable", "Collapsed")
         Accessible.selected: entry.highlighted
+        // On the selection colour everything takes the selected-text colour.
+        readonly property color textColor: entry.highlighted ? Theme.selectedText : Theme.text
         contentItem: RowLayout {
-            SymbolIcon { visible: !entry.header; name: entry.iconName }
+            SymbolIcon { visible: !entry.header; name: entry.iconName; color: entry.textColor }
             Label {
                 text: entry.header ? entry.title : entry.shownName
+                color: entry.textColor
                 font.bold: entry.header
                 font.pointSize: entry.header ? TextStyles.title3 : TextStyles.body
                 Layout.fillWidth: true
                 elide: Text.ElideRight
             }
-            Label {
+            SymbolIcon {
+                objectName: "chevron"
                 visible: entry.header
-                text: entry.expanded ? "⌄" : "›"
-                font.pointSize: TextStyles.title3
-                Accessible.ignored: true
-                color: "cyan"
+                name: entry.expanded ? "chevron.down" : "chevron.right"
+                size: TextStyles.title3
+                color: Theme.cyanText
             }
             Label {
+                objectName: "percentage"
                 visible: !entry.header
                 text: entry.percentage
-                color: "darkcyan"
+                color: entry.highlighted ? Theme.selectedText : Theme.cyanText
                 font.pointSize: TextStyles.callout
             }
         }
@@ -203,7 +207,15 @@ Pane {
             objectName: "sidebarSearch"
             Layout.fillWidth: true
             Layout.margins: 8
-            placeholderText: "🔍"
+            placeholderText: root.view.searchTitle
+            leftPadding: searchSymbol.width + 8
+            SymbolIcon {
+                id: searchSymbol
+                x: 4
+                anchors.verticalCenter: parent.verticalCenter
+                name: "magnifyingglass"
+                color: Theme.secondaryText
+            }
             Accessible.name: root.view.searchTitle
             Accessible.searchEdit: true
             text: root.view.searchText

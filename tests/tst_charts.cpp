@@ -58,6 +58,7 @@ private slots:
         selected_.setValue(pets);
         ChartView& chart = view();
         QCOMPARE(chart.filterByCompletedStatus(), 1);
+        QCOMPARE(chart.statusSwitchIndex(), 1);
         QCOMPARE(texts(chart.shownRows()), (QStringList{"brush cat", "walk the Dog"}));
         chart.setSearchText("DOG");
         QCOMPARE(texts(chart.shownRows()), QStringList{"walk the Dog"});
@@ -68,9 +69,18 @@ private slots:
         QCOMPARE(texts(chart.shownRows()), QStringList{"feed dog"});
         UserDefaults standard;
         QCOMPARE(readSetting(standard, SettingsKeys::filterByCompletedStatus), 0);
+        QCOMPARE(chart.statusSwitchIndex(), 0);
+        // A stored value of neither segment lists nothing and selects no segment.
+        QSignalSpy switched(&chart, &ChartView::changed);
         standard.setValue("filterByCompletedStatus", qint64(2));
         QVERIFY(chart.shownRows().isEmpty());
         QCOMPARE(chart.rows()->rowCount(), 0);
+        QCOMPARE(chart.statusSwitchIndex(), -1);
+        QVERIFY(!switched.isEmpty());
+        standard.setValue("filterByCompletedStatus", qint64(-1));
+        QCOMPARE(chart.statusSwitchIndex(), -1);
+        chart.setFilterByCompletedStatus(1);
+        QCOMPARE(chart.statusSwitchIndex(), 1);
     }
 
     void centreShowsNameAndTruncatedPercentage() {

@@ -7,6 +7,7 @@
 #include "ScreenFixture.h"
 #include "UiFixture.h"
 #include "ui/BidiIsolate.h"
+#include "ui/Theme.h"
 
 #include <QQmlApplicationEngine>
 #include <QQuickItem>
@@ -250,17 +251,77 @@ private slots:
         shot.copy(QRectF(ring->mapToScene(QPointF(0, 0)), ring->size()).toRect()).save(png);
         qInfo("ring drawn to %s", qPrintable(png));
         // Completed: the first third clockwise from twelve, full cyan.
-        QCOMPARE(at(60), QColor(Qt::cyan));
+        const QColor cyan = Theme::instance()->cyan();
+        QCOMPARE(at(60), cyan);
         // Pending: the rest, cyan at 30 % over the pane's background.
         const QColor pending = at(240);
         const QColor background =
             shot.pixelColor((centre + QPointF(0, ring->height() / 2 + 4)).toPoint());
-        QVERIFY2(std::abs(pending.red() - 0.7 * background.red()) <= 3 &&
-                     std::abs(pending.green() - (0.3 * 255 + 0.7 * background.green())) <= 3,
+        auto blended = [](int top, int bottom) { return 0.3 * top + 0.7 * bottom; };
+        QVERIFY2(std::abs(pending.red() - blended(cyan.red(), background.red())) <= 3 &&
+                     std::abs(pending.green() - blended(cyan.green(), background.green())) <= 3 &&
+                     std::abs(pending.blue() - blended(cyan.blue(), background.blue())) <= 3,
                  qPrintable(pending.name() + " over " + background.name()));
+        // The percentage is cyan text; the legend names both statuses with their colours.
+        QCOMPARE(find(window, "centrePercentage")->property("color").value<QColor>(),
+                 Theme::instance()->cyanText());
+        const QVariantList legend = ring->property("legend").toList();
+        QCOMPARE(legend.size(), 2);
+        QCOMPARE(legend[0].toMap()["label"].toString(), QStringLiteral("Completed"));
+        QCOMPARE(legend[0].toMap()["color"].value<QColor>(), cyan);
+        QCOMPARE(legend[1].toMap()["label"].toString(), QStringLiteral("Still pending"));
+        QVERIFY(qAbs(legend[1].toMap()["color"].value<QColor>().alphaF() - 0.3) < 0.005);
+        QVERIFY(find(window, "legend")->isVisible());
         // The hole is background.
         QCOMPARE(shot.pixelColor(QPoint(int(centre.x()), int(centre.y() + ring->width() * 0.3))),
                  background);
+    }
+
+    // A selected row draws its name, symbol and percentage in the selected-text colour, legible
+    // on the selection; other rows keep the cyan percentage. The status switch shows the
+    // stored segment, and none for a value of neither.
+    void selectionAndSwitchAreDrawnFromTheirState() {
+        fixture_.add("Pets", "a", true);
+        fixture_.add("Pets", "b");
+        fixture_.add("Games", "g");
+        fixture_.save();
+        ScenePhaseSource phase;
+        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::Pad, fixture_.services);
+        QQmlApplicationEngine engine;
+        QQuickWindow* window = show(engine, appView);
+        QVERIFY(window);
+        QQuickItem* row = nullptr;
+        QTRY_VERIFY((row = find(window, "row:Pets")) != nullptr);
+        auto percentageOf = [](QQuickItem* entry) {
+            return entry->findChild<QQuickItem*>(QStringLiteral("percentage"));
+        };
+        const Theme* theme = Theme::instance();
+        QCOMPARE(percentageOf(row)->property("color").value<QColor>(), theme->cyanText());
+        click(window, row);
+        QTRY_VERIFY(row->property("highlighted").toBool());
+        QCOMPARE(percentageOf(row)->property("text").toString(), QStringLiteral("50%"));
+        QCOMPARE(percentageOf(row)->property("color").value<QColor>(), theme->selectedText());
+        QVERIFY(Theme::contrast(theme->selectedText(), theme->selection()) >= 4.5);
+        QCOMPARE(percentageOf(find(window, "row:Games"))->property("color").value<QColor>(),
+                 theme->cyanText());
+        // The header's chevron is a symbol of the font, in cyan.
+        QQuickItem* chevron = find(window, "othersHeader")->findChild<QQuickItem*>("chevron");
+        QCOMPARE(chevron->property("font").value<QFont>().family(), theme->symbolFont());
+        QCOMPARE(chevron->property("color").value<QColor>(), theme->cyanText());
+
+        QQuickItem* completed = nullptr;
+        QTRY_VERIFY((completed = find(window, "completedSegment")) != nullptr &&
+                    completed->isVisible());
+        QQuickItem* pending = find(window, "pendingSegment");
+        QVERIFY(!completed->property("selected").toBool());
+        QVERIFY(pending->property("selected").toBool());
+        UserDefaults().setValue("filterByCompletedStatus", qint64(2));
+        QTRY_VERIFY(!pending->property("selected").toBool());
+        QVERIFY(!completed->property("selected").toBool());
+        click(window, completed);
+        QTRY_VERIFY(completed->property("selected").toBool());
+        QCOMPARE(UserDefaults().value("filterByCompletedStatus").toLongLong(), 0);
+        QVERIFY(!pending->property("selected").toBool());
     }
 
     // A right click on a reminder opens its menu and nothing else; the menu keeps the reminder

@@ -2,6 +2,7 @@ pragma ComponentBehavior: Bound
 import QtQuick
 import Glance
 import QtQuick.Controls
+import Nudgebox.Platform
 
 // Draws one entry of the widget in its family; the content comes from the entry view. Drawn
 // by URL, so the module is imported for its C++ types.
@@ -27,5 +28,6 @@ Item {
         visible: root.view.widgetFamily !== WidgetKit.SystemSmall
                  && root.view.widgetFamily !== WidgetKit.SystemLarge
         text: root.view.nameText
+        color: Theme.text
     }
 }

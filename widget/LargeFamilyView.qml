@@ -14,7 +14,8 @@ ColumnLayout {
     Label {
         visible: root.view.rows.length === 0
         text: root.view.noPendingText
-        font.pointSize: TextStyles.caption
+        color: Theme.text
+                font.pointSize: TextStyles.caption
     }
     Repeater {
         model: root.view.rows
@@ -40,6 +41,8 @@ ColumnLayout {
                         horizontalAlignment: Text.AlignHCenter
                         verticalAlignment: Text.AlignVCenter
                         text: rowEntry.modelData.icon
+                        font.family: Theme.symbolFont
+                                                color: Theme.cyan
                         font.pointSize: TextStyles.title3 * 0.9
                         Accessible.ignored: true
                     }
@@ -47,13 +50,14 @@ ColumnLayout {
                         objectName: "widgetRowText" + rowEntry.index
                         text: ReminderText.shown(rowEntry.modelData.text)
                         textFormat: Text.PlainText
-                        font.pointSize: TextStyles.caption
+                        color: Theme.text
+                                                font.pointSize: TextStyles.caption
                         Layout.fillWidth: true
                         elide: Text.ElideRight
                     }
                 }
             }
-            Rectangle { Layout.fillWidth: true; height: 1; color: "#c8c8cc" }
+            Rectangle { Layout.fillWidth: true; height: 1; color: Theme.separator }
         }
     }
     Item { Layout.fillHeight: true }

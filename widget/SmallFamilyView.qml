@@ -15,7 +15,8 @@ Item {
         visible: root.view.smallState !== WidgetEntry.Chart
         text: root.view.smallState === WidgetEntry.NoReminders
               ? root.view.noRemindersText : root.view.noPendingText
-        font.pointSize: TextStyles.caption
+        color: Theme.text
+                font.pointSize: TextStyles.caption
     }
     Item {
         id: stack
@@ -31,7 +32,7 @@ Item {
             width: Math.min(stack.width, stack.height)
             height: ring.width
             slices: root.view.pieChartData
-            colors: root.view.chartColors
+            colors: Theme.chartColors
             innerRadiusRatio: 0.8
             angularInset: 1.5
             cornerRadius: 5
@@ -46,7 +47,7 @@ Item {
             text: root.view.percentageText
             font.pointSize: TextStyles.title3 * 1.1
             font.bold: true
-            color: "darkcyan"
+            color: Theme.cyanText
         }
     }
 }

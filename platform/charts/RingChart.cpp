@@ -14,6 +14,8 @@ RingChart::RingChart(QQuickItem* parent)
     connect(this, &RingChart::slicesChanged, this, [this] { update(); });
     connect(this, &RingChart::colorsChanged, this, [this] { update(); });
     connect(this, &RingChart::geometryChanged, this, [this] { update(); });
+    connect(this, &RingChart::slicesChanged, this, &RingChart::legendChanged);
+    connect(this, &RingChart::colorsChanged, this, &RingChart::legendChanged);
 }
 
 void RingChart::setSlices(const QVariantList& slices) {
@@ -33,6 +35,29 @@ void RingChart::setColors(const QVariantList& colors) {
     for (const QVariant& value : colors)
         colors_.append(value.value<QColor>());
     emit colorsChanged();
+}
+
+QVariantList RingChart::legend() const {
+    QVariantList entries;
+    for (const LegendEntry& entry : legendEntries(slices_, colors_))
+        entries.append(QVariantMap{{QStringLiteral("label"), entry.label},
+                                   {QStringLiteral("color"), entry.color}});
+    return entries;
+}
+
+QList<RingChart::LegendEntry> RingChart::legendEntries(const QList<Slice>& slices,
+                                                       const QList<QColor>& range) {
+    QList<LegendEntry> entries;
+    if (range.isEmpty())
+        return entries;
+    for (const Slice& slice : slices) {
+        const bool known = std::any_of(entries.cbegin(), entries.cend(), [&](const LegendEntry& e) {
+            return e.label == slice.label;
+        });
+        if (!known)
+            entries.append({slice.label, range[entries.size() % range.size()]});
+    }
+    return entries;
 }
 
 QList<RingChart::Sector> RingChart::sectors(const QList<Slice>& slices,

@@ -19,11 +19,18 @@ class RingChart : public QQuickPaintedItem {
     Q_PROPERTY(qreal innerRadiusRatio MEMBER innerRadiusRatio_ NOTIFY geometryChanged)
     Q_PROPERTY(qreal angularInset MEMBER angularInset_ NOTIFY geometryChanged)
     Q_PROPERTY(qreal cornerRadius MEMBER cornerRadius_ NOTIFY geometryChanged)
+    // The chart's default legend: each label once, in order of first appearance, with its
+    // colour. Each entry: a map with "label" (text) and "color".
+    Q_PROPERTY(QVariantList legend READ legend NOTIFY legendChanged)
 
 public:
     struct Slice {
         double amount;
         QString label;
+    };
+    struct LegendEntry {
+        QString label;
+        QColor color;
     };
     struct Sector {
         double startDegrees; // clockwise from twelve o'clock
@@ -37,6 +44,11 @@ public:
     void setSlices(const QVariantList& slices);
     QVariantList colors() const { return colorsVariant_; }
     void setColors(const QVariantList& colors);
+    QVariantList legend() const;
+
+    // The colour scale: each label once, in order of first appearance, taking the colours of
+    // the range in turn (zero amounts included: they are part of the data).
+    static QList<LegendEntry> legendEntries(const QList<Slice>& slices, const QList<QColor>& range);
 
     // Where each slice goes; zero and negative amounts get no sector.
     static QList<Sector> sectors(const QList<Slice>& slices, const QList<QColor>& range);
@@ -50,6 +62,7 @@ signals:
     void slicesChanged();
     void colorsChanged();
     void geometryChanged();
+    void legendChanged();
 
 private:
     QVariantList slicesVariant_;

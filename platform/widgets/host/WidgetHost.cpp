@@ -19,9 +19,10 @@ struct WidgetHost::Slot {
 namespace {
 const char* windowQml = R"(
 import QtQuick
+import Nudgebox.Platform
 Window {
     title: "Nudgebox widgets"
-    color: "#f2f2f7"
+    color: Theme.widgetHostBackground
     width: slots.width + 40
     height: slots.height + 40
     Row { id: slots; objectName: "slots"; x: 20; y: 20; spacing: 20 }
@@ -29,6 +30,7 @@ Window {
 
 const char* frameQml = R"(
 import QtQuick
+import Nudgebox.Platform
 Rectangle {
     property string widgetName
     property string widgetDescription
@@ -36,9 +38,9 @@ Rectangle {
     Accessible.name: widgetName
     Accessible.description: widgetDescription
     radius: 22
-    color: "#ffffff"
+    // The platform's tertiary fill as the container background.
+    color: Theme.widgetBackground
     clip: true
-    Rectangle { anchors.fill: parent; radius: parent.radius; color: Qt.rgba(0.46, 0.46, 0.5, 0.12) }
 })";
 } // namespace
 

@@ -2,6 +2,7 @@
 //   nudgebox-widget-host [--render small|large --output FILE] [--report-redraws]
 #include "InstallLayout.h"
 #include "WidgetHost.h"
+#include "ui/Theme.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -51,6 +52,9 @@ int main(int argc, char* argv[]) {
             return 2;
         }
     }
+
+    // Drawn in the desktop's colour scheme; a rendering waits longer for it, as it draws once.
+    Theme::instance()->waitForPortal(rendering ? 3000 : 500);
 
     QQmlEngine engine;
     for (const QString& path : InstallLayout::qmlImportPaths())
