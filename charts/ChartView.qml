@@ -144,13 +144,14 @@ Pane {
 
         // The status switch: a segment is selected only while the stored value is its own, so a
         // value of neither segment shows none selected.
-        component Segment: AbstractButton {
+        component Segment: TabButton {
             id: segment
             required property int value
             readonly property bool selected: root.view.statusSwitchIndex === segment.value
             Layout.fillWidth: true
             implicitHeight: 30
-            Accessible.role: Accessible.PageTab
+            // Drawn from the setting alone, never from a click's own checked state.
+            checkable: false
             Accessible.name: segment.text
             Accessible.checkable: true
             Accessible.checked: segment.selected
