@@ -7,6 +7,8 @@
 
 #include <QLoggingCategory>
 
+#include <algorithm>
+
 namespace {
 // Where a hand-over pass is in its steps; off unless asked for (nudgebox.handover.debug=true).
 Q_LOGGING_CATEGORY(lcHandOver, "nudgebox.handover", QtInfoMsg)
@@ -24,10 +26,8 @@ std::shared_ptr<Reminder> ReminderActions::reminder(const QString& idText) const
     const auto id = Reminder::idFromText(idText);
     if (!id)
         return nullptr;
-    for (const auto& reminder : reminders())
-        if (reminder->id() == *id)
-            return reminder;
-    return nullptr;
+    const auto matching = index().withId(*id, order());
+    return matching.isEmpty() ? nullptr : matching.first();
 }
 
 void ReminderActions::removeNotifications(const Reminder& reminder) {
@@ -55,11 +55,7 @@ void ReminderActions::remove(const std::shared_ptr<Reminder>& reminder) {
 }
 
 void ReminderActions::removeAllWithId(const QUuid& id) {
-    QList<std::shared_ptr<Reminder>> matching;
-    for (const auto& reminder : reminders())
-        if (reminder->id() == id)
-            matching.append(reminder);
-    for (const auto& reminder : matching)
+    for (const auto& reminder : index().withId(id, order()))
         remove(reminder);
 }
 
@@ -71,7 +67,9 @@ bool ReminderActions::save() {
 }
 
 void ReminderActions::updatePieChartData() {
-    ::updatePieChartData(selectedCategory(), reminders(), pieChartData_, services_);
+    const auto& selected = selectedCategory();
+    ::updatePieChartData(selected, selected ? index().counts(*selected) : ReminderIndex::Counts{},
+                         pieChartData_, services_);
 }
 
 void ReminderActions::toggleCompletion(const QString& idText) {
@@ -100,9 +98,14 @@ void ReminderActions::applyCompletedReminders(UserDefaults& shared) {
     if (!handled.isEmpty()) {
         qCDebug(lcHandOver) << "applying" << handled.size() << "listed ids";
         const QSet<QUuid> ids = CompletedReminders::namedIds(handled);
-        for (const auto& reminder : reminders()) {
-            if (!ids.contains(reminder->id()))
-                continue;
+        QList<std::shared_ptr<Reminder>> listed;
+        for (const QUuid& id : ids)
+            listed.append(index().withId(id));
+        // In the query's order, as a walk over all reminders would meet them.
+        const int by = order();
+        std::sort(listed.begin(), listed.end(),
+                  [by](const auto& a, const auto& b) { return ReminderIndex::before(*a, *b, by); });
+        for (const auto& reminder : listed) {
             removeNotifications(*reminder);
             reminder->setCompleted(true);
         }

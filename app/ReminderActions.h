@@ -4,6 +4,7 @@
 #include "PlatformServices.h"
 #include "Reminder.h"
 #include "ReminderCategory.h"
+#include "ReminderIndex.h"
 #include "store/Query.h"
 #include "ui/State.h"
 
@@ -29,7 +30,10 @@ public:
 
     PlatformServices& services() const { return services_; }
     ModelContext& modelContext() const { return *reminders_->modelContext(); }
-    const QList<std::shared_ptr<Reminder>>& reminders() const { return reminders_->results(); }
+    // What every screen derives from all reminders, kept by the context.
+    ReminderIndex& index() const { return ReminderIndex::of(modelContext()); }
+    // The order of this screen's query, as ReminderIndex names it.
+    int order() const { return reminders_->sortAttribute(); }
     const std::optional<ReminderCategory>& selectedCategory() const {
         return selectedCategory_.value();
     }

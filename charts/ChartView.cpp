@@ -25,7 +25,7 @@ ChartView::ChartView(Binding<PieChartSlices> pieChartData,
 ChartView::ScreenState ChartView::screenState() const {
     if (!selectedCategory_.value())
         return ScreenState::NoCategory;
-    return categoryReminders().isEmpty() ? ScreenState::NoReminders : ScreenState::Chart;
+    return categoryCount() == 0 ? ScreenState::NoReminders : ScreenState::Chart;
 }
 
 int ChartView::statusSwitchIndex() const {
@@ -63,15 +63,16 @@ void ChartView::toggleSelected(const QString& id) {
         setSelected(id, !multiSelection_.contains(reminder->id()));
 }
 
+qint64 ChartView::categoryCount() const {
+    const auto& selected = selectedCategory_.value();
+    return selected ? actions_.index().counts(*selected).all : 0;
+}
+
 QList<std::shared_ptr<Reminder>> ChartView::categoryReminders() const {
-    QList<std::shared_ptr<Reminder>> result;
     const auto& selected = selectedCategory_.value();
     if (!selected)
-        return result;
-    for (const auto& reminder : reminders_->results())
-        if (reminder->isFiledUnder(*selected))
-            result.append(reminder);
-    return result;
+        return {};
+    return actions_.index().filedUnder(selected->rawValue(), actions_.order());
 }
 
 QList<std::shared_ptr<Reminder>> ChartView::shownRows() const {
@@ -100,12 +101,11 @@ QString ChartView::centreName() const {
 }
 
 QString ChartView::centrePercentage() const {
-    const auto reminders = categoryReminders();
-    if (reminders.isEmpty())
+    const auto& selected = selectedCategory_.value();
+    const auto counts = selected ? actions_.index().counts(*selected) : ReminderIndex::Counts{};
+    if (counts.all == 0)
         return {};
-    const auto done = std::count_if(reminders.begin(), reminders.end(),
-                                    [](const auto& r) { return r->completed(); });
-    return TextRules::percentageText(done, reminders.size());
+    return TextRules::percentageText(counts.completed, counts.all);
 }
 
 bool ChartView::showsSeparators() const {
@@ -137,9 +137,9 @@ void ChartView::refresh() {
     // What the user cannot see must not stay selected for the next bulk action: a reminder
     // hidden by the category, the switch, the search or its own change leaves the selection.
     if (shownSelected.size() < multiSelection_.size())
-        for (const auto& reminder : reminders_->results())
-            if (!shownSelected.contains(reminder->id()))
-                multiSelection_.remove(reminder->id());
+        multiSelection_.removeIf([&](const QUuid& id) {
+            return !shownSelected.contains(id) && !actions_.index().withId(id).isEmpty();
+        });
     showsSelection_ = !shownSelected.isEmpty();
     rows_.setRows(std::move(rows));
     emit changed();

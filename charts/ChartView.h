@@ -76,6 +76,7 @@ public:
 
     // The selected category's reminders in query (text) order; the filters do not apply.
     QList<std::shared_ptr<Reminder>> categoryReminders() const;
+    qint64 categoryCount() const;
     // The category reminders passing the search and the status switch.
     QList<std::shared_ptr<Reminder>> shownRows() const;
     ReminderListModel* rows() { return &rows_; }
@@ -87,7 +88,7 @@ public:
     // The bulk actions are offered while a shown row is selected.
     bool showsBulkDelete() const { return showsSelection_; }
     bool showsBulkComplete() const { return showsBulkDelete() && filterByCompletedStatus() == 1; }
-    bool showsEditButton() const { return !categoryReminders().isEmpty(); }
+    bool showsEditButton() const { return categoryCount() > 0; }
     bool showsSeparators() const;
     // A fixed title of the screen, looked up in the main localisation table.
     Q_INVOKABLE QString title(const QString& key) const;

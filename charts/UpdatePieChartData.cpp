@@ -1,19 +1,14 @@
 #include "UpdatePieChartData.h"
 
 void updatePieChartData(const std::optional<ReminderCategory>& selectedCategory,
-                        const QList<std::shared_ptr<Reminder>>& reminders,
+                        const ReminderIndex::Counts& counts,
                         const Binding<PieChartSlices>& pieChartData, PlatformServices& services) {
     if (!selectedCategory) {
         pieChartData.setValue({});
         return;
     }
-    qint64 completed = 0, pending = 0;
-    for (const auto& reminder : reminders) {
-        if (reminder->isFiledUnder(*selectedCategory))
-            ++(reminder->completed() ? completed : pending);
-    }
     // One write: observers never see the half-built list.
-    pieChartData.setValue({{double(completed), ReminderStatus::completed},
-                           {double(pending), ReminderStatus::pending}});
+    pieChartData.setValue({{double(counts.completed), ReminderStatus::completed},
+                           {double(counts.pending()), ReminderStatus::pending}});
     services.reloadAllTimelines();
 }

@@ -73,4 +73,9 @@ private:
     QString text_;
     bool completed_ = false;
     qint8 filed_ = -1; // the category's case, or -1
+    // Where the context's ReminderIndex counts the record, so a change can be taken back from
+    // there: its category's slot (-1 while not counted) and whether it was counted completed.
+    friend class ReminderIndex;
+    bool indexedCompleted_ = false;
+    qint32 indexedSlot_ = -1;
 };

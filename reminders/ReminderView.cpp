@@ -146,8 +146,8 @@ QList<std::shared_ptr<Reminder>> ReminderView::list(Section section) const {
     if (!selected)
         return result;
     const bool completed = section == Section::Completed;
-    for (const auto& reminder : reminders_->results())
-        if (reminder->isFiledUnder(*selected) && reminder->completed() == completed)
+    for (const auto& reminder : actions_.index().filedUnder(selected->rawValue(), actions_.order()))
+        if (reminder->completed() == completed)
             result.append(reminder);
     return result;
 }
@@ -249,7 +249,7 @@ void ReminderView::addReminder() {
         return;
     setTextField(textField_.trimmed());
     const QString raw = selectedCategory_.value()->rawValue();
-    const qsizetype count = reminders_->results().size();
+    const qint64 count = actions_.index().count();
     const qint64 orderIndex = count >= 1 ? count - 1 : 0;
     actions_.modelContext().insert(
         std::make_shared<Reminder>(raw, false, QUuid::createUuid(), orderIndex, textField_));

@@ -78,23 +78,15 @@ QList<ReminderCategory> MainView::otherCategories() const {
 }
 
 QList<CategoryListModel::Row> MainView::rowsFor(const QList<ReminderCategory>& categories) const {
-    // One pass over the reminders for all thirty percentages: (completed, all) per category.
-    std::array<std::pair<qint64, qint64>, ReminderCategory::caseCount> counts{};
-    for (const auto& reminder : reminders_->results()) {
-        if (const auto category = reminder->filedCategory()) {
-            auto& count = counts[category->value()];
-            count.first += reminder->completed() ? 1 : 0;
-            ++count.second;
-        }
-    }
+    const ReminderIndex& index = actions_.index();
     QList<CategoryListModel::Row> rows;
     for (ReminderCategory c : categories) {
         if (!TextRules::matchesSearch(c.rawValue(), searchText_))
             continue;
-        const auto count = counts[c.value()];
+        const auto count = index.counts(c);
         rows.append(
             {c.rawValue(), c.shownName(), c.iconName(),
-             count.second > 0 ? TextRules::percentageText(count.first, count.second) : QString()});
+             count.all > 0 ? TextRules::percentageText(count.completed, count.all) : QString()});
     }
     return rows;
 }
@@ -107,27 +99,34 @@ void MainView::refreshRows() {
     emit menusChanged();
 }
 
-QList<std::shared_ptr<Reminder>> MainView::remindersIn(const Scope& scope) const {
+QStringList MainView::categoriesIn(const Scope& scope) const {
+    if (scope.kind == Scope::Kind::category)
+        return {scope.category->rawValue()};
     const QStringList names = favoriteNames();
     const QSet<QString> favoriteSet(names.begin(), names.end());
-    QList<std::shared_ptr<Reminder>> result;
-    for (const auto& reminder : reminders_->results()) {
-        bool in = false;
-        switch (scope.kind) {
-        case Scope::Kind::category:
-            in = reminder->isFiledUnder(*scope.category);
-            break;
-        case Scope::Kind::favoriteCategories:
-            in = favoriteSet.contains(reminder->category());
-            break;
-        case Scope::Kind::otherCategories:
-            in = !favoriteSet.contains(reminder->category());
-            break;
-        }
-        if (in)
-            result.append(reminder);
-    }
+    const bool favorites = scope.kind == Scope::Kind::favoriteCategories;
+    QStringList result;
+    for (const QString& category : actions_.index().categories())
+        if (favoriteSet.contains(category) == favorites)
+            result.append(category);
     return result;
+}
+
+QList<std::shared_ptr<Reminder>> MainView::remindersIn(const Scope& scope) const {
+    QList<std::shared_ptr<Reminder>> result;
+    for (const QString& category : categoriesIn(scope))
+        result.append(actions_.index().filedUnder(category, actions_.order()));
+    return result;
+}
+
+ReminderIndex::Counts MainView::countsIn(const Scope& scope) const {
+    ReminderIndex::Counts sum;
+    for (const QString& category : categoriesIn(scope)) {
+        const auto counts = actions_.index().counts(category);
+        sum.all += counts.all;
+        sum.completed += counts.completed;
+    }
+    return sum;
 }
 
 MainView::Scope MainView::sectionScope(Section section) {
@@ -159,11 +158,11 @@ QString MainView::othersTitle() const {
     return NSLocalizedString(QStringLiteral("Others"));
 }
 
-MenuOffers MainView::bulkOffers(MenuOffers offers, const QList<std::shared_ptr<Reminder>>& scoped) {
-    if (std::any_of(scoped.begin(), scoped.end(), [](const auto& r) { return !r->completed(); }))
+MenuOffers MainView::bulkOffers(MenuOffers offers, const ReminderIndex::Counts& scoped) {
+    if (scoped.pending() > 0)
         offers.add(MenuAction::MarkAllAsCompleted, QStringLiteral("Mark all as completed"),
                    QStringLiteral("checkmark.circle"));
-    if (!scoped.isEmpty())
+    if (scoped.all > 0)
         offers.add(MenuAction::DeleteAllReminders, QStringLiteral("Delete all reminders"),
                    QStringLiteral("trash"), true);
     return offers;
@@ -182,7 +181,7 @@ MenuOffers MainView::rowMenu(const QString& rawValue, Section section) const {
     if (device == UIUserInterfaceIdiom::Pad && defaultCategory() != category)
         offers.add(MenuAction::SetAsDefault, QStringLiteral("Set as default"),
                    QStringLiteral("house"));
-    return bulkOffers(std::move(offers), remindersIn({Scope::Kind::category, category}));
+    return bulkOffers(std::move(offers), countsIn({Scope::Kind::category, category}));
 }
 
 MenuOffers MainView::headerMenu(Section section) const {
@@ -194,7 +193,7 @@ MenuOffers MainView::headerMenu(Section section) const {
     if (section == Section::Favorites)
         offers.add(MenuAction::RemoveAllFavorites, QStringLiteral("Remove all favorites"),
                    QStringLiteral("star.fill"));
-    return bulkOffers(std::move(offers), remindersIn(sectionScope(section)));
+    return bulkOffers(std::move(offers), countsIn(sectionScope(section)));
 }
 
 void MainView::select(const QString& rawValue) {

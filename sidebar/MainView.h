@@ -89,6 +89,7 @@ public:
     // Both sections with their headers, as drawn.
     SidebarEntriesModel* entries() { return &entries_; }
     QList<std::shared_ptr<Reminder>> remindersIn(const Scope& scope) const;
+    ReminderIndex::Counts countsIn(const Scope& scope) const;
 
     QString selectedCategoryRawValue() const;
     QString favoritesTitle() const;
@@ -135,7 +136,9 @@ private:
     void refreshEntries();
     QList<CategoryListModel::Row> rowsFor(const QList<ReminderCategory>& categories) const;
     static Scope sectionScope(Section section);
-    static MenuOffers bulkOffers(MenuOffers offers, const QList<std::shared_ptr<Reminder>>& scoped);
+    // The category texts a scope takes: a section's are those its reminders are filed under.
+    QStringList categoriesIn(const Scope& scope) const;
+    static MenuOffers bulkOffers(MenuOffers offers, const ReminderIndex::Counts& scoped);
 
     Binding<std::optional<ReminderCategory>> selectedCategory_;
     Query<Favorite>* favorites_;

@@ -566,6 +566,8 @@ void ModelContext::logChange(PersistentModel* model, int what) {
         changes_.erase(changes_.begin(), dropped);
     }
     changes_.push_back({generation_, model->shared_from_this(), what});
+    for (const auto& listener : listeners_)
+        listener(changes_.back());
 }
 
 void ModelContext::notifyChange() {

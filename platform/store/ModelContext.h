@@ -64,6 +64,13 @@ public:
     bool changesSince(quint64 generation, const EntityDescription& entity,
                       const std::function<void(const Change&)>& visit) const;
 
+    // Told of every change as it is made, however much history is kept: what follows the
+    // records change by change never has to look at all of them again. Listeners live as long
+    // as the context.
+    void addChangeListener(std::function<void(const Change&)> listener) {
+        listeners_.push_back(std::move(listener));
+    }
+
     // Merges commits that other connections (the other process) made since the last look.
     // Runs by itself whenever the file shows a sign of a commit; returns whether anything
     // came in.
@@ -127,6 +134,7 @@ private:
     qint64 prunedAt_ = 0;
     quint64 generation_ = 0;
     std::vector<Change> changes_;
+    std::vector<std::function<void(const Change&)>> listeners_;
     quint64 knownSince_ = 0; // changes_ is complete for generations after this one
     CoalescedCall notify_{this, [this] { emit didChange(); }};
     bool autosaveEnabled_ = true;

@@ -59,6 +59,9 @@ public:
         : QueryBase(context, parent)
         , sort_(std::move(sort)) {}
 
+    // The schema index of the attribute the results are sorted by; -1 for store order.
+    int sortAttribute() const { return sort_ ? sort_.attribute : -1; }
+
     const QList<std::shared_ptr<T>>& results() {
         if (!context_) {
             results_.clear();

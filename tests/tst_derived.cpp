@@ -1,0 +1,320 @@
+// What the screens derive from all reminders (counts, percentages, slices, each category's
+// lists in each order, look-ups by id) checked against the in-memory filters over every
+// record, after random changes made here, through the screens and by a second connection.
+
+#include "ChartView.h"
+#include "Favorite.h"
+#include "MainView.h"
+#include "ReminderIndex.h"
+#include "ReminderView.h"
+#include "ScreenFixture.h"
+#include "StoreAt.h"
+#include "TextRules.h"
+#include "store/Query.h"
+
+#include <QRandomGenerator>
+
+#include <algorithm>
+
+namespace {
+using Reminders = QList<std::shared_ptr<Reminder>>;
+
+// Every reminder of a context in store order, as a query without sort sees them.
+Reminders everything(ModelContext& context) {
+    return context.fetch<Reminder>();
+}
+
+Reminders filedUnder(const Reminders& all, const QString& category) {
+    Reminders result;
+    for (const auto& r : all)
+        if (r->category() == category)
+            result.append(r);
+    return result;
+}
+
+// The query's order, stable over store order.
+Reminders sortedBy(Reminders list, int attribute) {
+    if (attribute == Reminder::orderIndexAttribute)
+        std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
+            return a->orderIndex() < b->orderIndex();
+        });
+    else if (attribute == Reminder::textAttribute)
+        std::stable_sort(list.begin(), list.end(), [](const auto& a, const auto& b) {
+            return a->text().compare(b->text()) < 0;
+        });
+    return list;
+}
+
+QStringList describe(const Reminders& list) {
+    QStringList result;
+    for (const auto& r : list)
+        result << QStringLiteral("%1/%2/%3/%4")
+                      .arg(r->category(), r->text())
+                      .arg(r->orderIndex())
+                      .arg(r->completed());
+    return result;
+}
+} // namespace
+
+class DerivedTest : public QObject {
+    Q_OBJECT
+
+    ScreenFixture fixture_;
+    QRandomGenerator random_;
+    quint32 seed_ = 0;
+    QStringList categories_;
+    QStringList texts_{QStringLiteral("milk"),     QStringLiteral("Milk"), QStringLiteral("bread"),
+                       QStringLiteral("call mum"), QStringLiteral(""),     QStringLiteral("Zebra")};
+
+    QString message(const QString& what) const {
+        return QStringLiteral("seed %1 (NUDGEBOX_SEED=%1 repeats it): %2").arg(seed_).arg(what);
+    }
+
+    template <class T> const T& pick(const QList<T>& list) {
+        return list[qsizetype(random_.bounded(quint32(list.size())))];
+    }
+
+    std::shared_ptr<Reminder> anyReminder(ModelContext& context) {
+        const auto all = everything(context);
+        return all.isEmpty() ? nullptr : pick(all);
+    }
+
+    // One random change of a record in the context, not saved.
+    void changeOne(ModelContext& context) {
+        const auto target = anyReminder(context);
+        const quint32 kind = random_.bounded(10u);
+        if (kind < 3 || !target) {
+            // Now and then an id another reminder already has: nothing makes ids unique.
+            const QUuid id =
+                target && random_.bounded(8u) == 0 ? target->id() : QUuid::createUuid();
+            context.insert(std::make_shared<Reminder>(pick(categories_), random_.bounded(2u) == 1,
+                                                      id, qint64(random_.bounded(12u)),
+                                                      pick(texts_)));
+            return;
+        }
+        switch (kind) {
+        case 3:
+            context.remove(target);
+            break;
+        case 4:
+        case 5:
+            target->setCompleted(!target->completed());
+            break;
+        case 6:
+            target->setOrderIndex(qint64(random_.bounded(12u)));
+            break;
+        case 7:
+            target->setText(pick(texts_));
+            break;
+        case 8:
+            target->setCategory(pick(categories_));
+            break;
+        default:
+            target->setId(QUuid::createUuid());
+            break;
+        }
+    }
+
+    // A whole category at once, as the bulk actions do, often past what a change history keeps.
+    void changeMany(ModelContext& context) {
+        const QString category = pick(categories_);
+        const auto members = filedUnder(everything(context), category);
+        switch (random_.bounded(3u)) {
+        case 0:
+            for (qsizetype i = 0; i < members.size(); ++i)
+                members[i]->setOrderIndex(members.size() - i);
+            break;
+        case 1:
+            for (const auto& r : members)
+                r->setCompleted(true);
+            break;
+        default:
+            for (int i = 0; i < 150; ++i)
+                context.insert(std::make_shared<Reminder>(category, false, QUuid::createUuid(),
+                                                          qint64(random_.bounded(4u)),
+                                                          pick(texts_)));
+            break;
+        }
+    }
+
+    // The index of the context against the filters over all of its records.
+    void compareIndex(ModelContext& context, const QString& side) {
+        ReminderIndex& index = ReminderIndex::of(context);
+        const auto all = everything(context);
+        QCOMPARE(index.count(), all.size());
+        QStringList held;
+        for (const auto& r : all)
+            if (!held.contains(r->category()))
+                held << r->category();
+        QStringList indexed = index.categories();
+        held.sort();
+        indexed.sort();
+        QVERIFY2(indexed == held, qPrintable(message(side + QStringLiteral(": categories"))));
+        for (const QString& category : categories_) {
+            const auto members = filedUnder(all, category);
+            const auto counts = index.counts(category);
+            const auto done = std::count_if(members.begin(), members.end(),
+                                            [](const auto& r) { return r->completed(); });
+            QVERIFY2(counts.all == members.size() && counts.completed == done,
+                     qPrintable(message(side + QStringLiteral(": counts of ") + category)));
+            for (int attribute :
+                 {-1, int(Reminder::orderIndexAttribute), int(Reminder::textAttribute)}) {
+                const auto expected = sortedBy(members, attribute);
+                const auto actual = index.filedUnder(category, attribute);
+                QVERIFY2(actual == expected,
+                         qPrintable(message(QStringLiteral("%1: %2 by %3\nexpected %4\nactual   %5")
+                                                .arg(side, category)
+                                                .arg(attribute)
+                                                .arg(describe(expected).join(u' '),
+                                                     describe(actual).join(u' ')))));
+            }
+        }
+        // Look-ups by id, duplicates included, in each order.
+        for (int probe = 0; probe < 5 && !all.isEmpty(); ++probe) {
+            const QUuid id = pick(all)->id();
+            for (int attribute : {-1, int(Reminder::orderIndexAttribute)}) {
+                Reminders expected;
+                for (const auto& r : sortedBy(all, attribute))
+                    if (r->id() == id)
+                        expected.append(r);
+                QVERIFY2(index.withId(id, attribute) == expected,
+                         qPrintable(message(side + QStringLiteral(": by id"))));
+            }
+        }
+        QVERIFY(index.withId(QUuid::createUuid()).isEmpty());
+    }
+
+private slots:
+    void init() {
+        fixture_.reset();
+        const QByteArray fixed = qgetenv("NUDGEBOX_SEED");
+        seed_ = fixed.isEmpty() ? QRandomGenerator::global()->generate() : fixed.toUInt();
+        random_.seed(seed_);
+        categories_.clear();
+        for (ReminderCategory c : ReminderCategory::allCases())
+            categories_ << c.rawValue();
+        // Texts the catalogue lacks are kept and counted too; no screen shows them.
+        categories_ << QStringLiteral("baseball") << QString() << QStringLiteral("Chores");
+    }
+
+    void everyDerivedResultFollowsRandomChangesFromBothSides() {
+        auto other = openStoreAt(fixture_.storePath());
+        QVERIFY(other);
+        ModelContext& here = *fixture_.context();
+        ModelContext& there = *other->mainContext();
+        for (const QString& name :
+             {QStringLiteral("Baseball"), QStringLiteral("Chores"), QStringLiteral("Travel")})
+            here.insert(std::make_shared<Favorite>(name, QUuid::createUuid()));
+        QVERIFY(here.save());
+
+        State<std::optional<ReminderCategory>> selected;
+        State<PieChartSlices> slices;
+        Query<Favorite> favorites(&here);
+        Query<Reminder> sidebarQuery(&here);
+        Query<Reminder> listQuery(&here, SortDescriptor<Reminder>::forward(
+                                             &Reminder::orderIndex, Reminder::orderIndexAttribute));
+        Query<Reminder> chartQuery(
+            &here, SortDescriptor<Reminder>::forward(&Reminder::text, Reminder::textAttribute));
+        MainView sidebar{Binding(slices),  Binding(selected), &favorites,
+                         &sidebarQuery,    nullptr,           UIUserInterfaceIdiom::Pad,
+                         fixture_.services};
+        ReminderView list{Binding(slices), Binding(selected),         &listQuery,
+                          nullptr,         UIUserInterfaceIdiom::Pad, fixture_.services};
+        ChartView chart{Binding(slices), Binding(selected), &chartQuery, UIUserInterfaceIdiom::Pad,
+                        fixture_.services};
+        ReminderIndex::of(there); // made early, so it follows the merges rather than the start
+
+        for (int batch = 0; batch < 120; ++batch) {
+            for (ModelContext* side : {&here, &there}) {
+                const int changes = int(random_.bounded(12u));
+                for (int i = 0; i < changes; ++i)
+                    changeOne(*side);
+                if (random_.bounded(6u) == 0)
+                    changeMany(*side);
+            }
+            // Through the screens, which save what they change.
+            const auto category =
+                ReminderCategory::allCases()[random_.bounded(quint32(ReminderCategory::caseCount))];
+            sidebar.select(category.rawValue());
+            switch (random_.bounded(8u)) {
+            case 0:
+                sidebar.completeAllInCategory(category.rawValue());
+                break;
+            case 1:
+                sidebar.deleteAllInSection(MainView::Section::Favorites);
+                break;
+            case 2:
+                list.markAllAsCompleted();
+                break;
+            case 3:
+                if (!list.pendingList().isEmpty())
+                    list.moveReminders(ReminderView::Section::Pending, {0},
+                                       int(list.pendingList().size()));
+                break;
+            case 4:
+                if (const auto target = anyReminder(here))
+                    list.toggleCompletion(target->idText());
+                break;
+            case 5:
+                if (const auto target = anyReminder(here))
+                    chart.deleteReminder(target->idText());
+                break;
+            default:
+                break;
+            }
+            // Saved on one side or both, and each merges what the other committed.
+            if (random_.bounded(3u) != 0)
+                QVERIFY(here.save());
+            if (random_.bounded(3u) != 0)
+                QVERIFY(there.save());
+            here.refreshFromStore();
+            there.refreshFromStore();
+            // The context's change signal, then the screens' refreshes it schedules.
+            for (int turn = 0; turn < 3; ++turn)
+                QCoreApplication::processEvents();
+
+            compareIndex(here, QStringLiteral("this connection"));
+            compareIndex(there, QStringLiteral("the other connection"));
+
+            // What the screens show of the selected category.
+            const auto members = filedUnder(everything(here), category.rawValue());
+            Reminders pending, completed;
+            for (const auto& r : sortedBy(members, Reminder::orderIndexAttribute))
+                (r->completed() ? completed : pending).append(r);
+            QVERIFY2(list.pendingList() == pending && list.completedList() == completed,
+                     qPrintable(message(QStringLiteral("list groups of ") + category.rawValue())));
+            QCOMPARE(list.pendingCount(), pending.size());
+            QCOMPARE(list.completedCount(), completed.size());
+            Reminders shown; // the overview's switch stands on "Still pending"
+            for (const auto& r : sortedBy(members, Reminder::textAttribute))
+                if (!r->completed())
+                    shown.append(r);
+            QVERIFY2(chart.shownRows() == shown,
+                     qPrintable(message(QStringLiteral("overview rows"))));
+            QCOMPARE(chart.rows()->rows().size(), shown.size());
+            QCOMPARE(chart.centrePercentage(),
+                     members.isEmpty()
+                         ? QString()
+                         : TextRules::percentageText(completed.size(), members.size()));
+            list.updatePieChartData();
+            QCOMPARE(slices.value().size(), 2);
+            QCOMPARE(slices.value()[0].amount, double(completed.size()));
+            QCOMPARE(slices.value()[1].amount, double(pending.size()));
+            const auto all = everything(here);
+            for (const auto& row : sidebar.otherRows()->rows() + sidebar.favoriteRows()->rows()) {
+                const auto in = filedUnder(all, row.rawValue);
+                const auto done = std::count_if(in.begin(), in.end(),
+                                                [](const auto& r) { return r->completed(); });
+                QVERIFY2(
+                    row.percentage ==
+                        (in.isEmpty() ? QString() : TextRules::percentageText(done, in.size())),
+                    qPrintable(message(QStringLiteral("sidebar percentage of ") + row.rawValue)));
+            }
+            if (QTest::currentTestFailed())
+                return;
+        }
+    }
+};
+
+QTEST_MAIN(DerivedTest)
+#include "tst_derived.moc"
