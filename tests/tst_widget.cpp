@@ -5,8 +5,11 @@
 #include "Provider.h"
 #include "SaveReminderId.h"
 #include "ScreenFixture.h"
+#include "store/ModelContext.h"
 #include "store/Query.h"
+
 #include "widgets/WidgetCenter.h"
+#include <QRandomGenerator>
 
 class WidgetTest : public QObject {
     Q_OBJECT
@@ -145,6 +148,53 @@ private slots:
         services.onReload = {};
         QCOMPARE(ring, QStringList{"66%"});
         QCOMPARE(lists, QList<QStringList>{QStringList{"pet 2"}});
+    }
+
+    // The ring's counts are carried from drawing to drawing, change by change; whatever the
+    // application does in between, each drawing must count what a fresh look at the store
+    // counts: records added, completed, reopened, deleted, several times between two drawings,
+    // or so many at once that the widget reads everything again.
+    void theRingFollowsEveryChangeOfTheApplication() {
+        ModelConfiguration configuration; // the default store both processes open
+        configuration.autosaveEnabled = false;
+        QString error;
+        auto application = NudgeboxStore::open(configuration, &error);
+        QVERIFY2(application, qPrintable(error));
+        ModelContext* context = application->mainContext();
+        App_Widget widget;
+        auto drawnCounts = [&] {
+            std::unique_ptr<QObject> view(widget.makeEntryView(WidgetFamily::SystemSmall, nullptr));
+            auto* entry = static_cast<App_WidgetEntryView*>(view.get());
+            entry->onAppear();
+            return std::pair{qint64(entry->pieChartData().at(0).amount),
+                             qint64(entry->pieChartData().at(1).amount)};
+        };
+        auto storeCounts = [&] {
+            std::pair<qint64, qint64> counts;
+            for (const auto& r : context->fetch<Reminder>())
+                ++(r->completed() ? counts.first : counts.second);
+            return counts;
+        };
+        QCOMPARE(drawnCounts(), storeCounts());
+        QRandomGenerator random(4242);
+        for (int step = 0; step < 60; ++step) {
+            const int changes = step % 10 == 9 ? 400 : int(random.bounded(1, 6));
+            for (int c = 0; c < changes; ++c) {
+                auto all = context->fetch<Reminder>();
+                const quint32 what = all.isEmpty() ? 0 : random.bounded(4);
+                if (what == 0) {
+                    context->insert(std::make_shared<Reminder>("Work", random.bounded(2) == 1,
+                                                               QUuid::createUuid(), 0, "r"));
+                } else if (what == 3) {
+                    context->remove(all[random.bounded(int(all.size()))]);
+                } else {
+                    auto& r = all[random.bounded(int(all.size()))];
+                    r->setCompleted(!r->completed());
+                }
+            }
+            QVERIFY(context->save());
+            QCOMPARE(drawnCounts(), storeCounts());
+        }
     }
 
     // The host shows what the widget says of itself; the description is looked up for translation.

@@ -50,7 +50,13 @@ Query<Reminder>* App_Widget::currentReminders() {
 }
 
 QObject* App_Widget::makeEntryView(WidgetFamily family, QObject* parent) {
-    return new App_WidgetEntryView(family, currentReminders(), services_, parent);
+    Query<Reminder>* reminders = currentReminders();
+    auto* view = new App_WidgetEntryView(family, reminders, services_, parent);
+    if (reminders) {
+        const CompletionTally::Counts counts = tally_.update(*container_->mainContext());
+        view->setCounts(counts.completed, counts.pending);
+    }
+    return view;
 }
 
 QUrl App_Widget::entryViewSource() const {

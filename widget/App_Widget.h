@@ -1,5 +1,6 @@
 #pragma once
 
+#include "CompletionTally.h"
 #include "Provider.h"
 #include "Reminder.h"
 #include "SystemServices.h"
@@ -35,5 +36,7 @@ private:
     SystemServices services_;
     std::unique_ptr<ModelContainer> container_;
     std::unique_ptr<Query<Reminder>> reminders_;
+    // The ring's counts, followed change by change between drawings.
+    CompletionTally tally_;
     bool openFailed_ = false;
 };

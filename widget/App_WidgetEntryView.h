@@ -65,6 +65,10 @@ public:
     // The icon of the category whose raw value matches the stored text in any letter case.
     static QString iconNameFor(const QString& storedCategory);
 
+    // The counts of completed and pending reminders when the caller keeps them; otherwise the
+    // view counts the query's results itself.
+    void setCounts(qint64 completed, qint64 pending) { counts_ = Counts{completed, pending}; }
+
     // Each time the small stack comes on screen.
     Q_INVOKABLE void onAppear();
     // A row's button: runs the intent with the row's id text.

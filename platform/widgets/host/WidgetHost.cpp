@@ -162,12 +162,15 @@ void WidgetHost::redraw() {
 QImage WidgetHost::grab(int slot) {
     if (slot < 0 || slot >= int(slots_.size()))
         return {};
-    // Let the scene lay itself out and draw once before reading it back.
-    for (int frames = 0; frames < 2; ++frames) {
+    // One drawn frame, so the scene is laid out and the window has contents to read back.
+    // update() makes the window draw even when nothing in it changed since the last frame; the
+    // timeout only guards against a window that never draws.
+    {
         QEventLoop loop;
-        connect(window_, &QQuickWindow::frameSwapped, &loop, &QEventLoop::quit);
-        QTimer::singleShot(2000, &loop, &QEventLoop::quit);
-        window_->requestUpdate();
+        connect(window_, &QQuickWindow::frameSwapped, &loop, &QEventLoop::quit,
+                Qt::QueuedConnection);
+        QTimer::singleShot(10000, &loop, &QEventLoop::quit);
+        window_->update();
         loop.exec();
     }
     QQuickItem* frame = slots_[slot]->frame;
