@@ -670,6 +670,31 @@ private slots:
         }
     }
 
+    // A big commit writes its pages to the log only; they reach the file a moment later,
+    // away from the commit, and the store reads the same before and after.
+    void theLogReachesTheFileAfterTheCommit() {
+        auto container = open();
+        QVERIFY(container);
+        ModelContext* context = container->mainContext();
+        const QString page(4000, u'x');
+        for (int i = 0; i < 1500; ++i)
+            context->insert(reminder("Work", page + QString::number(i), i));
+        const qint64 before = QFileInfo(path_).size();
+        QVERIFY(context->save());
+        QCOMPARE(QFileInfo(path_).size(), before);
+        QVERIFY(QFileInfo(path_ + "-wal").size() > 1500 * 4000);
+        QTRY_VERIFY_WITH_TIMEOUT(QFileInfo(path_).size() > 1500 * 4000, 10000);
+        QCOMPARE(storedScalar(path_, "SELECT count(*) FROM Reminder"), QStringLiteral("1500"));
+        QCOMPARE(storedScalar(path_, "PRAGMA integrity_check"), QStringLiteral("ok"));
+        // Later commits go on landing in the file.
+        for (const auto& r : context->fetch<Reminder>())
+            r->setText(page + u'y');
+        QVERIFY(context->save());
+        container.reset();
+        QCOMPARE(storedScalar(path_, "SELECT count(*) FROM Reminder WHERE text LIKE '%y'"),
+                 QStringLiteral("1500"));
+    }
+
     void filesArePrivate() {
         ModelConfiguration configuration; // the default location in the app-group container
         QString error;

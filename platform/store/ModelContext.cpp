@@ -1,5 +1,6 @@
 #include "ModelContext.h"
 
+#include "../sqlite/Checkpointer.h"
 #include "../sqlite/DatabaseWatcher.h"
 #include "../sqlite/SqliteDatabase.h"
 #include "../sqlite/SqliteStatement.h"
@@ -119,6 +120,8 @@ bool ModelContext::prepare(QString* error) {
         if (!load(*table, error))
             return false;
     }
+    if (db_->path() != u":memory:")
+        checkpointer_ = std::make_unique<Checkpointer>(*db_, 1000);
     if (pollIntervalMs_ != 0) {
         watcher_ = std::make_unique<DatabaseWatcher>(db_->path(), std::max(pollIntervalMs_, 0));
         connect(watcher_.get(), &DatabaseWatcher::changed, this, &ModelContext::refreshFromStore);
@@ -221,7 +224,13 @@ void ModelContext::readRow(PersistentModel* record, const SqliteStatement& selec
     }
 }
 
+void ModelContext::didCommit() {
+    if (checkpointer_)
+        checkpointer_->committed();
+}
+
 void ModelContext::ownCommit(qint64 seqBefore, qint64 seqAfter) {
+    didCommit();
     if (seqAfter <= seqBefore)
         return;
     if (feedSeq_ == seqBefore && ownFeed_.empty())
@@ -242,6 +251,7 @@ void ModelContext::prune() {
         return;
     }
     prunedAt_ = latest;
+    didCommit();
 }
 
 qint64 ModelContext::readDataVersion() {
@@ -625,6 +635,19 @@ bool ModelContext::save(QString* errorDescription) {
             *errorDescription = message;
         return false;
     };
+    // A big write touches rows over the whole file: the page cache holds all it dirties, so
+    // nothing spills to the log twice, and shrinks back once the write is over.
+    size_t rows = 0;
+    for (const auto& table : tables_)
+        rows += table->pending.size();
+    struct Cache {
+        SqliteDatabase* db;
+        bool raised;
+        ~Cache() {
+            if (raised)
+                db->exec("PRAGMA cache_size = -2000");
+        }
+    } cache{db_, rows > 256 && db_->exec("PRAGMA cache_size = -65536")};
     SqliteTransaction transaction(*db_);
     if (!transaction.isActive())
         return fail(transaction.error());

@@ -12,6 +12,7 @@
 #include <memory>
 #include <vector>
 
+class Checkpointer;
 class DatabaseWatcher;
 class SqliteDatabase;
 class SqliteStatement;
@@ -101,6 +102,8 @@ private:
     void loadRows(Table& table, std::vector<qint64> rowIds, Reload& reload);
     // Notes the feed entries a commit of ours wrote, so they are not read back as news.
     void ownCommit(qint64 seqBefore, qint64 seqAfter);
+    // Something of ours reached the log: copy it into the file soon, away from the commit.
+    void didCommit();
     struct IdRepair;
     void writeBackIds(Table& table, const std::vector<IdRepair>& repairs);
     // Lays a row read by a "SELECT pk, <columns>" over a record; an id it does not hold as a
@@ -141,4 +144,5 @@ private:
     QTimer autosaveTimer_;
     int pollIntervalMs_;
     std::unique_ptr<DatabaseWatcher> watcher_;
+    std::unique_ptr<Checkpointer> checkpointer_;
 };
