@@ -1,6 +1,5 @@
 #include "ChildProcesses.h"
 
-#include "NudgeboxApp.h"
 #include "NudgeboxStore.h"
 #include "RawSqlite.h"
 #include "Reminder.h"
@@ -8,30 +7,40 @@
 #include "SettingsKeys.h"
 #include "settings/AppStorage.h"
 #include "settings/UserDefaults.h"
+#include "store/ModelContainer.h"
 #include "store/ModelContext.h"
 #include "widgets/WidgetCenter.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QProcess>
-#include <QQuickWindow>
-#include <QTimer>
 
+#include <cerrno>
+#include <csignal>
 #include <cstdio>
+#include <poll.h>
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
-// Peak resident set of this process, in kB.
-qint64 peakResidentKb() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toLongLong();
-    return -1;
+// How the report names a Qt platform: xcb here always runs on Xvfb or the session's X.
+QString label(const QString& platform) {
+    return platform == QStringLiteral("xcb") ? QStringLiteral("Xvfb") : platform;
+}
+
+QString program(const QString& name) {
+    return QCoreApplication::applicationDirPath() + u'/' + name;
+}
+
+QProcessEnvironment environmentOf(const SeededStore& store, const QString& platform,
+                                  const QString& display) {
+    QProcessEnvironment env = store.environment(platform);
+    if (!display.isEmpty())
+        env.insert(QStringLiteral("DISPLAY"), display);
+    return env;
 }
 
 // Waits for one line from a child; empty on timeout or exit.
@@ -46,91 +55,162 @@ QByteArray readLine(QProcess& process, int timeoutMs) {
     return process.readLine().trimmed();
 }
 
-// Both start-up and redraw must read every record: their floor is reading every row.
-void addBesideFullRead(const SeededStore& store, int runs, Report& report, const QString& measure,
-                       Samples app, double targetMs) {
-    RawSqlite raw(store.copyStore(QStringLiteral("raw-read.store")));
-    report.add(store.size(), measure, std::move(app), raw.readAll(runs),
-               QStringLiteral("SELECT every row"), targetMs);
+// One start of a program until it exits: when its first line holding marker came, and its
+// peak resident set as the kernel kept it (VmHWM, handed to the parent at exit).
+struct StartRun {
+    double markerMs = -1;
+    double peakMb = -1;
+};
+StartRun startUntilExit(const QString& path, const QStringList& arguments,
+                        const QProcessEnvironment& env, const QByteArray& marker) {
+    StartRun result;
+    int out[2];
+    if (pipe(out) != 0)
+        return result;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+    posix_spawn_file_actions_addclose(&actions, out[0]);
+    posix_spawn_file_actions_addclose(&actions, out[1]);
+    QList<QByteArray> argStore{QFile::encodeName(path)}, envStore;
+    for (const QString& argument : arguments)
+        argStore << argument.toLocal8Bit();
+    for (const QString& entry : env.toStringList())
+        envStore << entry.toLocal8Bit();
+    std::vector<char*> argv, envp;
+    for (QByteArray& argument : argStore)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    for (QByteArray& entry : envStore)
+        envp.push_back(entry.data());
+    envp.push_back(nullptr);
+    QElapsedTimer clock;
+    clock.start();
+    pid_t pid = 0;
+    const int spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    posix_spawn_file_actions_destroy(&actions);
+    close(out[1]);
+    if (spawned != 0) {
+        close(out[0]);
+        return result;
+    }
+    QByteArray output;
+    char buffer[4096];
+    for (;;) {
+        pollfd watched{out[0], POLLIN, 0};
+        const int left = 120000 - int(clock.elapsed());
+        if (left <= 0 || poll(&watched, 1, left) <= 0) {
+            kill(pid, SIGKILL);
+            break;
+        }
+        const ssize_t got = read(out[0], buffer, sizeof buffer);
+        if (got <= 0)
+            break;
+        output.append(buffer, got);
+        if (result.markerMs < 0 && output.contains(marker))
+            result.markerMs = double(clock.nsecsElapsed()) / 1e6;
+    }
+    close(out[0]);
+    int status = 0;
+    rusage usage{};
+    while (wait4(pid, &status, 0, &usage) < 0 && errno == EINTR) {
+    }
+    if (WIFEXITED(status) && WEXITSTATUS(status) == 0)
+        result.peakMb = double(usage.ru_maxrss) / 1024.0;
+    else
+        result.markerMs = -1;
+    return result;
 }
 
-// Starts a program of this build in the seeded store's private home.
-void startIn(QProcess& child, const SeededStore& store, const QString& program,
-             const QStringList& arguments) {
-    child.setProcessEnvironment(store.environment());
-    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationDirPath() + u'/' + program, arguments);
-}
-} // namespace
-
-int runColdStartChild(int argc, char* argv[]) {
-    // A tablet whose default category is set: the first frame already shows the category's
-    // lists and chart, the busiest state there is.
-    auto setDefault = [] {
+// The application opens on this category, as a tablet whose default category is set: the
+// first frame already shows its lists and chart, the busiest state there is.
+void setDefaultCategory(const SeededStore& store) {
+    const QByteArray own = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(store.homePath() + QStringLiteral("/config")));
+    {
         UserDefaults standard;
         writeSetting(standard, SettingsKeys::defaultCategory,
                      std::optional<ReminderCategory>(SeededStore::category()));
-    };
-    auto report = [](NudgeboxApp& app) {
-        QQuickWindow* window = app.window();
-        QObject::connect(
-            window, &QQuickWindow::frameSwapped, window,
-            [] {
-                static bool first = true;
-                if (!std::exchange(first, false))
-                    return;
-                std::printf("frame\n");
-                std::fflush(stdout);
-                // Frames may be swapped on the render thread; the rest is the main thread's.
-                QMetaObject::invokeMethod(QCoreApplication::instance(), [] {
-                    QTimer::singleShot(500, [] {
-                        std::printf("peak %lld\n", peakResidentKb());
-                        std::fflush(stdout);
-                        QCoreApplication::quit();
-                    });
-                });
-            },
-            Qt::DirectConnection);
-    };
-    return NudgeboxApp::exec(argc, argv, setDefault, report);
-}
-
-bool benchColdStart(const SeededStore& store, int runs, Report& report, QString* error) {
-    Samples frames;
-    double peakMb = 0;
-    for (int run = 0; run < runs; ++run) {
-        QProcess child;
-        QElapsedTimer clock;
-        clock.start();
-        startIn(child, store, QFileInfo(QCoreApplication::applicationFilePath()).fileName(),
-                {QStringLiteral("--cold-start")});
-        const QByteArray frame = readLine(child, 60000);
-        const double ms = double(clock.nsecsElapsed()) / 1e6;
-        const QByteArray peak = readLine(child, 60000);
-        child.waitForFinished(10000);
-        if (frame != "frame" || !peak.startsWith("peak ")) {
-            *error = QStringLiteral("the application did not draw a frame (exit %1)")
-                         .arg(child.exitCode());
-            return false;
-        }
-        frames.add(ms);
-        peakMb = std::max(peakMb, peak.mid(5).toDouble() / 1024.0);
     }
-    addBesideFullRead(store, runs, report, QStringLiteral("cold start to first frame"), frames,
-                      store.size() >= 100000  ? 800
-                      : store.size() >= 10000 ? 300
-                                              : 0);
-    report.addMemory(store.size(), peakMb, store.size() >= 100000 ? 100 : 0);
+    qputenv("XDG_CONFIG_HOME", own);
+}
+} // namespace
+
+bool benchWindowInChild(const SeededStore& store, const QString& platform, const QString& display,
+                        int runs, const QStringList& only, Report& report, QString* error) {
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), platform);
+    if (!display.isEmpty())
+        env.insert(QStringLiteral("DISPLAY"), display);
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    QStringList arguments{QStringLiteral("--window-child"), QStringLiteral("--sizes"),
+                          QString::number(store.size()), QStringLiteral("--runs"),
+                          QString::number(runs)};
+    if (!only.isEmpty())
+        arguments << QStringLiteral("--only") << only.join(u',');
+    child.start(QCoreApplication::applicationFilePath(), arguments);
+    if (!child.waitForFinished(-1) || child.exitStatus() != QProcess::NormalExit ||
+        child.exitCode() != 0) {
+        *error = QStringLiteral("the window figures on %1 failed").arg(platform);
+        return false;
+    }
+    for (const QByteArray& line : child.readAllStandardOutput().split('\n'))
+        if (auto row = ReportRow::fromLine(QString::fromUtf8(line)))
+            report.add(std::move(*row));
     return true;
 }
 
-bool benchWidgetRedraw(const SeededStore& store, int runs, Report& report, QString* error) {
-    const QString host =
-        QCoreApplication::applicationDirPath() + QStringLiteral("/nudgebox-widget-host");
+bool benchStart(const SeededStore& store, const QString& platform, const QString& display, int runs,
+                Report& report, QString* error) {
+    setDefaultCategory(store);
+    const QProcessEnvironment env = environmentOf(store, platform, display);
+    QProcessEnvironment appEnv = env;
+    appEnv.insert(QStringLiteral("NUDGEBOX_QUIT_AFTER_FIRST_FRAME"), QStringLiteral("1"));
+    Samples appStart, leanStart, appPeak, leanPeak;
+    const QString category = SeededStore::category().rawValue();
+    // In turn, so both see the same state of the machine and of the page cache.
+    for (int run = 0; run < runs; ++run) {
+        const StartRun app =
+            startUntilExit(program(QStringLiteral("nudgebox")), {}, appEnv, "first frame shown");
+        const StartRun lean = startUntilExit(program(QStringLiteral("nudgebox-bench-floor")),
+                                             {store.storePath(), category}, env, "frame");
+        if (app.markerMs < 0 || lean.markerMs < 0) {
+            *error = app.markerMs < 0 ? QStringLiteral("nudgebox did not show its first frame")
+                                      : QStringLiteral("the lean program did not show a frame");
+            return false;
+        }
+        appStart.add(app.markerMs);
+        leanStart.add(lean.markerMs);
+        appPeak.add(app.peakMb);
+        leanPeak.add(lean.peakMb);
+    }
+    ReportRow start;
+    start.figure = QStringLiteral("cold start to first frame");
+    start.platform = label(platform);
+    start.size = store.size();
+    start.value = appStart;
+    start.raw = leanStart;
+    start.rawWork = QStringLiteral("lean Qt Quick program");
+    start.judge = Judge::Lean;
+    report.add(start);
+    ReportRow peak = start;
+    peak.figure = QStringLiteral("peak memory (VmHWM)");
+    peak.unit = QStringLiteral("MB");
+    peak.value = appPeak;
+    peak.raw = leanPeak;
+    report.add(peak);
+    return true;
+}
+
+bool benchWidgetRedraw(const SeededStore& store, const QString& platform, const QString& display,
+                       int runs, Report& report, QString* error) {
     QProcess child;
-    child.setProcessEnvironment(store.environment());
+    child.setProcessEnvironment(environmentOf(store, platform, display));
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(host, {QStringLiteral("--report-redraws")});
+    child.start(program(QStringLiteral("nudgebox-widget-host")),
+                {QStringLiteral("--report-redraws")});
     if (!readLine(child, 60000).startsWith("redrawn")) {
         *error = QStringLiteral("the widget host did not start");
         return false;
@@ -162,7 +242,15 @@ bool benchWidgetRedraw(const SeededStore& store, int runs, Report& report, QStri
     }
     child.terminate();
     child.waitForFinished(5000);
-    addBesideFullRead(store, runs, report, QStringLiteral("widget redraw after reload request"),
-                      samples, 50);
+    RawSqlite raw(store.copyStore(QStringLiteral("raw-read.store")));
+    ReportRow row;
+    row.figure = QStringLiteral("widget redraw after reload request");
+    row.platform = label(platform);
+    row.size = store.size();
+    row.value = samples;
+    row.raw = raw.readAll(std::min(runs, 5));
+    row.rawWork = QStringLiteral("SELECT every row");
+    row.judge = Judge::Redraw;
+    report.add(row);
     return true;
 }

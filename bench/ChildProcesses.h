@@ -2,16 +2,22 @@
 
 #include "Report.h"
 
+#include <QStringList>
+
 class SeededStore;
 
-// Starts the application (this program in its --cold-start role) on the seeded store until its
-// first frame, and reads its peak memory once a category is shown.
-bool benchColdStart(const SeededStore& store, int runs, Report& report, QString* error);
+// Runs the window figures (see WindowBench.h) in a child of this program on that Qt platform
+// and display (empty for none), and adds the rows it reports.
+bool benchWindowInChild(const SeededStore& store, const QString& platform, const QString& display,
+                        int runs, const QStringList& only, Report& report, QString* error);
+
+// Cold start to first frame and peak resident memory of the real nudgebox program on the
+// seeded store, its default category shown, beside the lean Qt Quick program of this folder
+// reading the same store, started in turn in the same run.
+bool benchStart(const SeededStore& store, const QString& platform, const QString& display, int runs,
+                Report& report, QString* error);
 
 // Keeps a widget host running on the seeded store and times its redraw after a reload request
 // from this process, following a change to the store.
-bool benchWidgetRedraw(const SeededStore& store, int runs, Report& report, QString* error);
-
-// The --cold-start role: the application as its executable starts it, reporting its first
-// frame and its peak memory on standard output.
-int runColdStartChild(int argc, char* argv[]);
+bool benchWidgetRedraw(const SeededStore& store, const QString& platform, const QString& display,
+                       int runs, Report& report, QString* error);

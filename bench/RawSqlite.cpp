@@ -3,17 +3,25 @@
 #include "sqlite/SqliteDatabase.h"
 #include "sqlite/SqliteStatement.h"
 #include "sqlite/SqliteTransaction.h"
+#include "sqlite/SqliteValue.h"
 #include "store/StoredRow.h"
 
 #include <QUuid>
 
 #include <cstdio>
 
+StoredRows::StoredRows() = default;
+StoredRows::StoredRows(StoredRows&&) noexcept = default;
+StoredRows& StoredRows::operator=(StoredRows&&) noexcept = default;
+StoredRows::~StoredRows() = default;
+
 RawSqlite::RawSqlite(const QString& path) {
     db_ = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWrite, &error_);
     if (db_ && !(db_->exec("PRAGMA journal_mode = WAL", &error_) &&
                  db_->exec("PRAGMA synchronous = NORMAL", &error_)))
         db_.reset();
+    if (db_)
+        db_->setBusyTimeout(10000);
 }
 
 RawSqlite::~RawSqlite() = default;
@@ -30,14 +38,69 @@ bool RawSqlite::inTransaction(const std::function<bool()>& work) {
 
 QList<qint64> RawSqlite::rowsOf(const QString& category, bool pendingOnly) {
     SqliteStatement select(*db_, pendingOnly ? "SELECT pk FROM \"Reminder\" WHERE category = ? "
-                                               "AND completed = 0 ORDER BY pk"
+                                               "AND completed = 0 ORDER BY orderIndex, pk"
                                              : "SELECT pk FROM \"Reminder\" WHERE category = ? "
-                                               "ORDER BY pk");
+                                               "ORDER BY orderIndex, pk");
     select.bind(0, category);
     QList<qint64> rows;
     while (select.next())
         rows.append(select.columnInt64(0));
     return rows;
+}
+
+StoredRows RawSqlite::read(const QList<qint64>& rows) {
+    StoredRows stored;
+    {
+        SqliteStatement columns(*db_, "PRAGMA table_info(\"Reminder\")");
+        while (columns.next())
+            stored.columns << columns.columnText(1);
+    }
+    SqliteStatement select(*db_, "SELECT * FROM \"Reminder\" WHERE pk = ?");
+    for (qint64 row : rows) {
+        select.bind(0, row);
+        if (select.next()) {
+            std::vector<SqliteValue> values;
+            for (int column = 0; column < stored.columns.size(); ++column)
+                values.push_back(select.columnValue(column));
+            stored.rows.push_back(std::move(values));
+        }
+        select.reset();
+    }
+    return stored;
+}
+
+bool RawSqlite::restore(const StoredRows& stored) {
+    QStringList quoted, marks;
+    for (const QString& column : stored.columns) {
+        quoted << u'"' + column + u'"';
+        marks << QStringLiteral("?");
+    }
+    const QByteArray sql = QStringLiteral("INSERT INTO \"Reminder\" (%1) VALUES (%2)")
+                               .arg(quoted.join(u','), marks.join(u','))
+                               .toUtf8();
+    return inTransaction([&] {
+        SqliteStatement insert(*db_, sql.constData());
+        for (const auto& values : stored.rows) {
+            for (int column = 0; column < int(values.size()); ++column)
+                insert.bind(column, values[column]);
+            if (!insert.run())
+                return false;
+        }
+        return true;
+    });
+}
+
+bool RawSqlite::setCompleted(const QList<qint64>& rows, bool completed) {
+    return inTransaction([&] {
+        SqliteStatement update(*db_, "UPDATE \"Reminder\" SET completed = ? WHERE pk = ?");
+        for (qint64 row : rows) {
+            update.bind(0, completed);
+            update.bind(1, row);
+            if (!update.run())
+                return false;
+        }
+        return true;
+    });
 }
 
 Samples RawSqlite::insertOne(int runs) {
@@ -50,7 +113,7 @@ Samples RawSqlite::insertOne(int runs) {
                 insert.bind(0, QStringLiteral("Work"));
                 insert.bind(1, false);
                 insert.bind(2, RowWriter::uuidText(QUuid::createUuid()));
-                insert.bind(3, qint64(run));
+                insert.bind(3, qint64(1000000 + run));
                 insert.bind(4, QStringLiteral("Bench reminder %1").arg(run));
                 return insert.run();
             });
@@ -85,7 +148,7 @@ Samples RawSqlite::renumber(const QList<qint64>& rows, int runs) {
         samples.time([&] {
             inTransaction([&] {
                 for (qsizetype i = 0; i < rows.size(); ++i) {
-                    // The last row moves to the top, the rest shift down by one.
+                    // Every row shifts by one place, the last one to the top.
                     update.bind(0, qint64((i + 1 + run) % rows.size()));
                     update.bind(1, rows[i]);
                     if (!update.run())
@@ -98,30 +161,10 @@ Samples RawSqlite::renumber(const QList<qint64>& rows, int runs) {
     return samples;
 }
 
-Samples RawSqlite::deleteOne(int runs) {
-    Samples samples;
-    SqliteStatement last(*db_, "SELECT max(pk) FROM \"Reminder\"");
-    SqliteStatement remove(*db_, "DELETE FROM \"Reminder\" WHERE pk = ?");
-    for (int run = 0; run < runs; ++run) {
-        qint64 row = 0;
-        if (last.next())
-            row = last.columnInt64(0);
-        last.reset();
-        samples.time([&] {
-            inTransaction([&] {
-                remove.bind(0, row);
-                return remove.run();
-            });
-        });
-    }
-    return samples;
-}
-
 Samples RawSqlite::deleteRows(const QList<qint64>& rows, int runs) {
     Samples samples;
+    const StoredRows kept = read(rows);
     SqliteStatement remove(*db_, "DELETE FROM \"Reminder\" WHERE pk = ?");
-    SqliteStatement restore(*db_, "INSERT INTO \"Reminder\" (pk, category, completed, id, "
-                                  "orderIndex, text) VALUES (?, 'Work', 0, ?, 0, 'restored')");
     for (int run = 0; run < runs; ++run) {
         samples.time([&] {
             inTransaction([&] {
@@ -133,15 +176,7 @@ Samples RawSqlite::deleteRows(const QList<qint64>& rows, int runs) {
                 return true;
             });
         });
-        inTransaction([&] {
-            for (qint64 row : rows) {
-                restore.bind(0, row);
-                restore.bind(1, RowWriter::uuidText(QUuid::createUuid()));
-                if (!restore.run())
-                    return false;
-            }
-            return true;
-        });
+        restore(kept);
     }
     return samples;
 }
@@ -164,16 +199,35 @@ Samples RawSqlite::readAll(int runs) {
     return samples;
 }
 
-Samples RawSqlite::countCategory(const QString& category, int runs) {
+Samples RawSqlite::readCategory(const QString& category, int runs) {
     Samples samples;
-    SqliteStatement count(*db_, "SELECT completed, count(*) FROM \"Reminder\" WHERE category = ? "
-                                "GROUP BY completed");
+    SqliteStatement select(*db_, "SELECT pk, completed, id, orderIndex, text FROM \"Reminder\" "
+                                 "WHERE category = ? ORDER BY completed, orderIndex");
     for (int run = 0; run < runs; ++run) {
         samples.time([&] {
-            count.bind(0, category);
-            while (count.next()) {
-            }
-            count.reset();
+            QStringList texts;
+            select.bind(0, category);
+            while (select.next())
+                texts << select.columnText(4);
+            select.reset();
+        });
+    }
+    return samples;
+}
+
+Samples RawSqlite::searchCategory(const QString& category, const QString& text, int runs) {
+    Samples samples;
+    SqliteStatement select(*db_, "SELECT pk, completed, text FROM \"Reminder\" WHERE category = ? "
+                                 "AND instr(lower(text), lower(?)) > 0 ORDER BY completed, "
+                                 "orderIndex");
+    for (int run = 0; run < runs; ++run) {
+        samples.time([&] {
+            QStringList texts;
+            select.bind(0, category);
+            select.bind(1, text);
+            while (select.next())
+                texts << select.columnText(2);
+            select.reset();
         });
     }
     return samples;

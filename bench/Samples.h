@@ -14,6 +14,7 @@ public:
     qsizetype count() const { return values_.size(); }
     double median() const { return rank(0.5); }
     double p99() const { return rank(0.99); }
+    const QList<double>& values() const { return values_; }
 
     // Times one call of fn.
     template <class Fn> void time(Fn&& fn) {
@@ -23,7 +24,6 @@ public:
         add(double(clock.nsecsElapsed()) / 1e6);
     }
 
-private:
     // Nearest-rank percentile.
     double rank(double p) const {
         if (values_.isEmpty())
@@ -33,5 +33,7 @@ private:
         const auto index = qsizetype(std::ceil(p * double(sorted.size()))) - 1;
         return sorted[std::clamp<qsizetype>(index, 0, sorted.size() - 1)];
     }
+
+private:
     QList<double> values_;
 };
