@@ -3,17 +3,11 @@
 #include "sqlite/SqliteDatabase.h"
 #include "sqlite/SqliteStatement.h"
 #include "sqlite/SqliteTransaction.h"
-#include "sqlite/SqliteValue.h"
 #include "store/StoredRow.h"
 
 #include <QUuid>
 
 #include <cstdio>
-
-StoredRows::StoredRows() = default;
-StoredRows::StoredRows(StoredRows&&) noexcept = default;
-StoredRows& StoredRows::operator=(StoredRows&&) noexcept = default;
-StoredRows::~StoredRows() = default;
 
 RawSqlite::RawSqlite(const QString& path) {
     db_ = SqliteDatabase::open(path, SqliteDatabase::Mode::ReadWrite, &error_);
@@ -46,61 +40,6 @@ QList<qint64> RawSqlite::rowsOf(const QString& category, bool pendingOnly) {
     while (select.next())
         rows.append(select.columnInt64(0));
     return rows;
-}
-
-StoredRows RawSqlite::read(const QList<qint64>& rows) {
-    StoredRows stored;
-    {
-        SqliteStatement columns(*db_, "PRAGMA table_info(\"Reminder\")");
-        while (columns.next())
-            stored.columns << columns.columnText(1);
-    }
-    SqliteStatement select(*db_, "SELECT * FROM \"Reminder\" WHERE pk = ?");
-    for (qint64 row : rows) {
-        select.bind(0, row);
-        if (select.next()) {
-            std::vector<SqliteValue> values;
-            for (int column = 0; column < stored.columns.size(); ++column)
-                values.push_back(select.columnValue(column));
-            stored.rows.push_back(std::move(values));
-        }
-        select.reset();
-    }
-    return stored;
-}
-
-bool RawSqlite::restore(const StoredRows& stored) {
-    QStringList quoted, marks;
-    for (const QString& column : stored.columns) {
-        quoted << u'"' + column + u'"';
-        marks << QStringLiteral("?");
-    }
-    const QByteArray sql = QStringLiteral("INSERT INTO \"Reminder\" (%1) VALUES (%2)")
-                               .arg(quoted.join(u','), marks.join(u','))
-                               .toUtf8();
-    return inTransaction([&] {
-        SqliteStatement insert(*db_, sql.constData());
-        for (const auto& values : stored.rows) {
-            for (int column = 0; column < int(values.size()); ++column)
-                insert.bind(column, values[column]);
-            if (!insert.run())
-                return false;
-        }
-        return true;
-    });
-}
-
-bool RawSqlite::setCompleted(const QList<qint64>& rows, bool completed) {
-    return inTransaction([&] {
-        SqliteStatement update(*db_, "UPDATE \"Reminder\" SET completed = ? WHERE pk = ?");
-        for (qint64 row : rows) {
-            update.bind(0, completed);
-            update.bind(1, row);
-            if (!update.run())
-                return false;
-        }
-        return true;
-    });
 }
 
 Samples RawSqlite::insertOne(int runs) {
@@ -161,11 +100,28 @@ Samples RawSqlite::renumber(const QList<qint64>& rows, int runs) {
     return samples;
 }
 
-Samples RawSqlite::deleteRows(const QList<qint64>& rows, int runs) {
+Samples RawSqlite::completeEach(const QList<QList<qint64>>& runs) {
     Samples samples;
-    const StoredRows kept = read(rows);
+    SqliteStatement update(*db_, "UPDATE \"Reminder\" SET completed = 1 WHERE pk = ?");
+    for (const auto& rows : runs) {
+        samples.time([&] {
+            inTransaction([&] {
+                for (qint64 row : rows) {
+                    update.bind(0, row);
+                    if (!update.run())
+                        return false;
+                }
+                return true;
+            });
+        });
+    }
+    return samples;
+}
+
+Samples RawSqlite::deleteEach(const QList<QList<qint64>>& runs) {
+    Samples samples;
     SqliteStatement remove(*db_, "DELETE FROM \"Reminder\" WHERE pk = ?");
-    for (int run = 0; run < runs; ++run) {
+    for (const auto& rows : runs) {
         samples.time([&] {
             inTransaction([&] {
                 for (qint64 row : rows) {
@@ -176,7 +132,6 @@ Samples RawSqlite::deleteRows(const QList<qint64>& rows, int runs) {
                 return true;
             });
         });
-        restore(kept);
     }
     return samples;
 }
