@@ -384,6 +384,9 @@ bool benchWindow(const SeededStore& store, const QString& platform, int runs,
             QStringLiteral("move"), runs,
             [&](int run) {
                 if (run == 0) {
+                    QMetaObject::invokeMethod(listArea, "positionViewAtBeginning");
+                    if (!restingAt())
+                        return bench.fail(QStringLiteral("move: the list does not come to rest"));
                     QQuickItem* target = firstPending();
                     if (!target)
                         return bench.fail(QStringLiteral("move: no pending row shown"));
