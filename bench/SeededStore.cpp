@@ -8,6 +8,7 @@
 #include "store/StoreSchema.h"
 #include "store/StoredRow.h"
 
+#include <QCoreApplication>
 #include <QCryptographicHash>
 #include <QDir>
 #include <QElapsedTimer>
@@ -30,16 +31,20 @@ SeededStore::SeededStore(int size)
         QStringLiteral("%1/%2-%3.store").arg(cacheFolder(), key).arg(size_, 7, 10, QChar(u'0'));
     if (!QFile::exists(cached)) {
         QDir().mkpath(cacheFolder());
-        const QString partial = cached + QStringLiteral(".part");
+        // Seeded under a name of this process's own: runs in parallel may seed the same size.
+        const QString partial =
+            cached + QStringLiteral(".%1.part").arg(QCoreApplication::applicationPid());
         QFile::remove(partial);
         QElapsedTimer clock;
         clock.start();
-        if (!seedInto(partial) || !QFile::rename(partial, cached)) {
+        const bool seeded = seedInto(partial);
+        if (!seeded || (!QFile::rename(partial, cached) && !QFile::exists(cached))) {
             QFile::remove(partial);
             if (error_.isEmpty())
                 error_ = QStringLiteral("cannot keep the seeded store in ") + cacheFolder();
             return;
         }
+        QFile::remove(partial); // another run kept the same store first
         std::fprintf(stderr, "nudgebox-bench: seeded %d reminders in %.1f s\n", size_,
                      double(clock.elapsed()) / 1000);
     }
