@@ -5,6 +5,8 @@
 #include "MainView.h"
 #include "ReminderView.h"
 
+#include <QCoreApplication>
+
 AppView::AppView(ModelContext* context, ScenePhaseSource* scenePhase, UIUserInterfaceIdiom device,
                  PlatformServices& services, QObject* parent)
     : QObject(parent)
@@ -60,6 +62,6 @@ void AppView::setShowsDetail(bool shown) {
 AppView::~AppView() = default;
 
 QString AppView::title(const QString& key) const {
-    static const QStringList keys{"Categories", "Back"};
-    return keys.contains(key) ? NSLocalizedString(key) : QString();
+    return NSLocalizedTitle(key, {QT_TRANSLATE_NOOP("Localizable", "Categories"),
+                                  QT_TRANSLATE_NOOP("Localizable", "Back")});
 }

@@ -2,7 +2,7 @@
 
 #include "Localization.h"
 
-MenuOffers& MenuOffers::addLocalized(int action, const QString& titleKey, const QString& icon,
+MenuOffers& MenuOffers::addLocalized(int action, const char* titleKey, const QString& icon,
                                      bool destructive) {
     entries_.append({action, NSLocalizedString(titleKey), icon, destructive});
     return *this;

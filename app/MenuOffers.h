@@ -35,9 +35,10 @@ class MenuOffers {
     Q_PROPERTY(int count READ count CONSTANT)
 
 public:
-    // Appends an entry whose title is a key of the main localisation table.
+    // Appends an entry whose title is a key of the main localisation table, marked where it
+    // is written.
     template <class Action>
-    MenuOffers& add(Action action, const QString& titleKey, const QString& icon = {},
+    MenuOffers& add(Action action, const char* titleKey, const QString& icon = {},
                     bool destructive = false) {
         return addLocalized(int(action), titleKey, icon, destructive);
     }
@@ -51,19 +52,19 @@ public:
 
     // The entries every reminder row menu ends with: copy, complete while pending, delete.
     template <class Action> MenuOffers& addReminderEntries(bool completed) {
-        add(Action::CopyToClipboard, QStringLiteral("Copy to clipboard"),
+        add(Action::CopyToClipboard, QT_TRANSLATE_NOOP("Localizable", "Copy to clipboard"),
             QStringLiteral("doc.on.clipboard"));
         if (!completed)
-            add(Action::MarkAsCompleted, QStringLiteral("Mark as completed"),
+            add(Action::MarkAsCompleted, QT_TRANSLATE_NOOP("Localizable", "Mark as completed"),
                 QStringLiteral("checkmark.circle"));
-        return add(Action::DeleteReminder, QStringLiteral("Delete reminder"),
+        return add(Action::DeleteReminder, QT_TRANSLATE_NOOP("Localizable", "Delete reminder"),
                    QStringLiteral("trash"), true);
     }
 
     friend bool operator==(const MenuOffers&, const MenuOffers&) = default;
 
 private:
-    MenuOffers& addLocalized(int action, const QString& titleKey, const QString& icon,
+    MenuOffers& addLocalized(int action, const char* titleKey, const QString& icon,
                              bool destructive);
 
     QList<MenuOffer> entries_;

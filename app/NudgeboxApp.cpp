@@ -4,6 +4,7 @@
 #include "ApplicationBus.h"
 #include "ApplicationBusService.h"
 #include "InstallLayout.h"
+#include "Localization.h"
 #include "MainView.h"
 #include "NudgeboxStore.h"
 #include "Reminder.h"
@@ -30,6 +31,7 @@ int NudgeboxApp::exec(int argc, char* argv[], const std::function<void()>& befor
     // Ties the window to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName(InstallLayout::desktopId());
     QGuiApplication::setWindowIcon(QIcon::fromTheme(InstallLayout::desktopId()));
+    Localization::install();
     if (beforeStart)
         beforeStart();
     QCommandLineParser parser;

@@ -3,6 +3,7 @@
 #include "Localization.h"
 #include "TextRules.h"
 
+#include <QCoreApplication>
 #include <QVariantMap>
 
 ChartView::ChartView(Binding<PieChartSlices> pieChartData,
@@ -113,16 +114,15 @@ bool ChartView::showsSeparators() const {
 }
 
 QString ChartView::title(const QString& key) const {
-    static const QStringList keys{"No category selected",
-                                  "No reminders",
-                                  "Completed",
-                                  "Still pending",
-                                  "Edit",
-                                  "Done",
-                                  "Search",
-                                  "Delete selection",
-                                  "Complete selection"};
-    return keys.contains(key) ? NSLocalizedString(key) : QString();
+    return NSLocalizedTitle(key, {QT_TRANSLATE_NOOP("Localizable", "No category selected"),
+                                  QT_TRANSLATE_NOOP("Localizable", "No reminders"),
+                                  QT_TRANSLATE_NOOP("Localizable", "Completed"),
+                                  QT_TRANSLATE_NOOP("Localizable", "Still pending"),
+                                  QT_TRANSLATE_NOOP("Localizable", "Edit"),
+                                  QT_TRANSLATE_NOOP("Localizable", "Done"),
+                                  QT_TRANSLATE_NOOP("Localizable", "Search"),
+                                  QT_TRANSLATE_NOOP("Localizable", "Delete selection"),
+                                  QT_TRANSLATE_NOOP("Localizable", "Complete selection")});
 }
 
 void ChartView::refresh() {

@@ -5,42 +5,43 @@
 #include <utility>
 
 namespace {
+// The raw values are keys of the main localisation table: a category's shown name.
 struct Entry {
-    const char16_t* rawValue;
+    const char* rawValue;
     const char16_t* iconName;
 };
 
 constexpr std::array<Entry, ReminderCategory::caseCount> table{{
-    {u"Baseball", u"baseball.fill"},
-    {u"Basketball", u"basketball.fill"},
-    {u"Birthdays", u"birthday.cake.fill"},
-    {u"Computer", u"macbook"},
-    {u"Education", u"graduationcap.fill"},
-    {u"Expenses", u"dollarsign"},
-    {u"Family", u"figure.and.child.holdinghands"},
-    {u"American football", u"football.fill"},
-    {u"Games", u"gamecontroller.fill"},
-    {u"Gardening", u"leaf.fill"},
-    {u"Groceries", u"carrot.fill"},
-    {u"Health", u"stethoscope"},
-    {u"Love", u"heart.fill"},
-    {u"Medicines", u"pills.fill"},
-    {u"Movies", u"popcorn.fill"},
-    {u"Music", u"music.note"},
-    {u"Personal", u"person.fill"},
-    {u"Pets", u"pawprint.fill"},
-    {u"Reading", u"book.closed.fill"},
-    {u"Sleeping", u"bed.double.fill"},
-    {u"Soccer", u"soccerball"},
-    {u"Swimming", u"figure.pool.swim"},
-    {u"Tennis", u"tennis.racket"},
-    {u"Transportation", u"bus"},
-    {u"Vacations", u"airplane"},
-    {u"Vehicle", u"car.fill"},
-    {u"Weather", u"cloud.sun.fill"},
-    {u"Webpages", u"link"},
-    {u"Work", u"person.crop.square.fill"},
-    {u"Workouts", u"figure.run"},
+    {QT_TRANSLATE_NOOP("Localizable", "Baseball"), u"baseball.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Basketball"), u"basketball.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Birthdays"), u"birthday.cake.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Computer"), u"macbook"},
+    {QT_TRANSLATE_NOOP("Localizable", "Education"), u"graduationcap.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Expenses"), u"dollarsign"},
+    {QT_TRANSLATE_NOOP("Localizable", "Family"), u"figure.and.child.holdinghands"},
+    {QT_TRANSLATE_NOOP("Localizable", "American football"), u"football.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Games"), u"gamecontroller.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Gardening"), u"leaf.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Groceries"), u"carrot.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Health"), u"stethoscope"},
+    {QT_TRANSLATE_NOOP("Localizable", "Love"), u"heart.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Medicines"), u"pills.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Movies"), u"popcorn.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Music"), u"music.note"},
+    {QT_TRANSLATE_NOOP("Localizable", "Personal"), u"person.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Pets"), u"pawprint.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Reading"), u"book.closed.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Sleeping"), u"bed.double.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Soccer"), u"soccerball"},
+    {QT_TRANSLATE_NOOP("Localizable", "Swimming"), u"figure.pool.swim"},
+    {QT_TRANSLATE_NOOP("Localizable", "Tennis"), u"tennis.racket"},
+    {QT_TRANSLATE_NOOP("Localizable", "Transportation"), u"bus"},
+    {QT_TRANSLATE_NOOP("Localizable", "Vacations"), u"airplane"},
+    {QT_TRANSLATE_NOOP("Localizable", "Vehicle"), u"car.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Weather"), u"cloud.sun.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Webpages"), u"link"},
+    {QT_TRANSLATE_NOOP("Localizable", "Work"), u"person.crop.square.fill"},
+    {QT_TRANSLATE_NOOP("Localizable", "Workouts"), u"figure.run"},
 }};
 } // namespace
 
@@ -65,7 +66,7 @@ const QString& ReminderCategory::rawValue() const {
     static const auto texts = [] {
         std::array<QString, caseCount> texts;
         for (int i = 0; i < caseCount; ++i)
-            texts[i] = QString::fromUtf16(table[i].rawValue);
+            texts[i] = QString::fromUtf8(table[i].rawValue);
         return texts;
     }();
     return texts[value_];

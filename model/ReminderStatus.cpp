@@ -3,8 +3,12 @@
 #include "Localization.h"
 
 QString ReminderStatusValues::rawValue(ReminderStatus status) {
-    return status == ReminderStatus::completed ? QStringLiteral("Completed")
-                                               : QStringLiteral("Still pending");
+    // Also the keys of the legend texts in the main localisation table.
+    static const QString completed =
+        QString::fromUtf8(QT_TRANSLATE_NOOP("Localizable", "Completed"));
+    static const QString pending =
+        QString::fromUtf8(QT_TRANSLATE_NOOP("Localizable", "Still pending"));
+    return status == ReminderStatus::completed ? completed : pending;
 }
 
 std::optional<ReminderStatus> ReminderStatusValues::fromRawValue(QStringView rawValue) {

@@ -5,7 +5,7 @@
 
 // The two menus of delays a reminder's notification can be asked for.
 struct NotificationInterval {
-    QString title; // localisation key
+    const char* title; // key of the main localisation table
     qint64 seconds;
 };
 

@@ -2,11 +2,11 @@
 
 #include "Localization.h"
 
-NotificationIntervalsModel::NotificationIntervalsModel(QString titleKey,
+NotificationIntervalsModel::NotificationIntervalsModel(const char* titleKey,
                                                        QList<NotificationInterval> intervals,
                                                        bool repeats, QObject* parent)
     : QAbstractListModel(parent)
-    , titleKey_(std::move(titleKey))
+    , titleKey_(titleKey)
     , intervals_(std::move(intervals))
     , repeats_(repeats) {}
 

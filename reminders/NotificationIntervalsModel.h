@@ -18,7 +18,7 @@ public:
     enum Role { TitleRole = Qt::UserRole + 1, SecondsRole, IconRole };
 
     // titleKey and the intervals' titles are keys of the main localisation table.
-    NotificationIntervalsModel(QString titleKey, QList<NotificationInterval> intervals,
+    NotificationIntervalsModel(const char* titleKey, QList<NotificationInterval> intervals,
                                bool repeats, QObject* parent = nullptr);
 
     QString title() const;
@@ -30,7 +30,7 @@ public:
     QHash<int, QByteArray> roleNames() const override;
 
 private:
-    QString titleKey_;
+    const char* titleKey_;
     QList<NotificationInterval> intervals_;
     bool repeats_;
 };

@@ -2,6 +2,8 @@
 
 #include "Localization.h"
 
+#include <QCoreApplication>
+
 ReminderListModel::Row::Row(std::shared_ptr<Reminder> reminder, bool shown, bool selected)
     : reminder(std::move(reminder))
     , shown(shown)
@@ -10,7 +12,8 @@ ReminderListModel::Row::Row(std::shared_ptr<Reminder> reminder, bool shown, bool
     , completed(this->reminder->completed()) {}
 
 QString ReminderListModel::Row::accessibleName() const {
-    return completed ? text + QStringLiteral(", ") + NSLocalizedString(QStringLiteral("Completed"))
+    return completed ? text + QStringLiteral(", ") +
+                           QCoreApplication::translate("Localizable", "Completed")
                      : text;
 }
 

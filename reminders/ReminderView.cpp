@@ -8,6 +8,7 @@
 #include "TextRules.h"
 #include "store/ModelContext.h"
 
+#include <QCoreApplication>
 #include <QVariantMap>
 
 #include <algorithm>
@@ -54,9 +55,10 @@ ReminderView::ReminderView(Binding<PieChartSlices> pieChartData,
                                emit isCompletedExpandedChanged();
                                emit menusChanged();
                            })
-    , oneTimeIntervals_(QStringLiteral("One time only"), NotificationIntervals::oneTime(), false)
-    , repeatingIntervals_(QStringLiteral("At intervals"), NotificationIntervals::repeating(),
-                          true) {
+    , oneTimeIntervals_(QT_TRANSLATE_NOOP("Localizable", "One time only"),
+                        NotificationIntervals::oneTime(), false)
+    , repeatingIntervals_(QT_TRANSLATE_NOOP("Localizable", "At intervals"),
+                          NotificationIntervals::repeating(), true) {
     categoryChoices_.setRows(categoryChoiceRows());
     connect(reminders_, &QueryBase::resultsChanged, this, [this] { refresh_.schedule(); });
     connect(selectedCategory_.notifier(), &BindingNotifier::changed, this,
@@ -175,25 +177,24 @@ void ReminderView::refreshLists() {
 }
 
 void ReminderView::refreshGroups() {
-    groups_.setGroups({&pendingRows_, NSLocalizedString(QStringLiteral("Pending reminders")),
-                       isPendingExpanded()},
-                      {&completedRows_, NSLocalizedString(QStringLiteral("Completed reminders")),
-                       isCompletedExpanded()});
+    groups_.setGroups(
+        {&pendingRows_, QCoreApplication::translate("Localizable", "Pending reminders"),
+         isPendingExpanded()},
+        {&completedRows_, QCoreApplication::translate("Localizable", "Completed reminders"),
+         isCompletedExpanded()});
 }
 
 QString ReminderView::title(const QString& key) const {
-    static const QStringList keys{"No category selected",
-                                  "New reminder",
-                                  "Add reminder",
-                                  "Paste",
-                                  "Edit",
-                                  "Done",
-                                  "Search",
-                                  "Show chart",
-                                  "Information",
-                                  "Delete reminder",
-                                  "Reorder"};
-    return keys.contains(key) ? NSLocalizedString(key) : QString();
+    return NSLocalizedTitle(
+        key, {QT_TRANSLATE_NOOP("Localizable", "No category selected"),
+              QT_TRANSLATE_NOOP("Localizable", "New reminder"),
+              QT_TRANSLATE_NOOP("Localizable", "Add reminder"),
+              QT_TRANSLATE_NOOP("Localizable", "Paste"), QT_TRANSLATE_NOOP("Localizable", "Edit"),
+              QT_TRANSLATE_NOOP("Localizable", "Done"), QT_TRANSLATE_NOOP("Localizable", "Search"),
+              QT_TRANSLATE_NOOP("Localizable", "Show chart"),
+              QT_TRANSLATE_NOOP("Localizable", "Information"),
+              QT_TRANSLATE_NOOP("Localizable", "Delete reminder"),
+              QT_TRANSLATE_NOOP("Localizable", "Reorder")});
 }
 
 MenuOffers ReminderView::rowMenu(const QString& id) const {
@@ -201,9 +202,9 @@ MenuOffers ReminderView::rowMenu(const QString& id) const {
     if (!reminder)
         return {};
     MenuOffers offers;
-    offers.add(MenuAction::CreateReminder, QStringLiteral("Create reminder"),
+    offers.add(MenuAction::CreateReminder, QT_TRANSLATE_NOOP("Localizable", "Create reminder"),
                QStringLiteral("bell.badge"));
-    offers.add(MenuAction::ChangeCategory, QStringLiteral("Change category"),
+    offers.add(MenuAction::ChangeCategory, QT_TRANSLATE_NOOP("Localizable", "Change category"),
                QStringLiteral("tag"));
     return offers.addReminderEntries<MenuAction>(reminder->completed());
 }
@@ -211,23 +212,26 @@ MenuOffers ReminderView::rowMenu(const QString& id) const {
 MenuOffers ReminderView::headerMenu(Section section) const {
     const bool expanded = section == Section::Pending ? isPendingExpanded() : isCompletedExpanded();
     MenuOffers offers;
-    offers.add(MenuAction::ToggleSection, expanded ? QStringLiteral("Collapse this section")
-                                                   : QStringLiteral("Expand this section"));
+    offers.add(MenuAction::ToggleSection,
+               expanded ? QT_TRANSLATE_NOOP("Localizable", "Collapse this section")
+                        : QT_TRANSLATE_NOOP("Localizable", "Expand this section"));
     if (section == Section::Pending)
-        offers.add(MenuAction::MarkAllAsCompleted, QStringLiteral("Mark all as completed"),
+        offers.add(MenuAction::MarkAllAsCompleted,
+                   QT_TRANSLATE_NOOP("Localizable", "Mark all as completed"),
                    QStringLiteral("checkmark.circle"));
-    offers.add(MenuAction::DeleteAllReminders, QStringLiteral("Delete all reminders"),
-               QStringLiteral("trash"), true);
+    offers.add(MenuAction::DeleteAllReminders,
+               QT_TRANSLATE_NOOP("Localizable", "Delete all reminders"), QStringLiteral("trash"),
+               true);
     return offers;
 }
 
 MenuOffers ReminderView::informationMenu() const {
     MenuOffers offers;
     if (contact)
-        offers.add(MenuAction::ContactDetails, QStringLiteral("Contact details"),
+        offers.add(MenuAction::ContactDetails, QT_TRANSLATE_NOOP("Localizable", "Contact details"),
                    QStringLiteral("envelope"));
     if (privacyPolicy)
-        offers.add(MenuAction::PrivacyPolicy, QStringLiteral("Privacy policy"),
+        offers.add(MenuAction::PrivacyPolicy, QT_TRANSLATE_NOOP("Localizable", "Privacy policy"),
                    QStringLiteral("hand.raised"));
     return offers;
 }

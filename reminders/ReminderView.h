@@ -88,9 +88,12 @@ public:
     UIUserInterfaceIdiom idiom() const { return device; }
     const std::optional<QUrl> contact;
     const std::optional<QUrl> privacyPolicy;
-    static QString contactPageText() { return QStringLiteral("https://nudgebox.org/contact"); }
+    // Keys of the main localisation table too, so that a translation can point elsewhere.
+    static QString contactPageText() {
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("Localizable", "https://nudgebox.org/contact"));
+    }
     static QString privacyPolicyPageText() {
-        return QStringLiteral("https://nudgebox.org/privacy");
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("Localizable", "https://nudgebox.org/privacy"));
     }
     // The text looked up in the main localisation table, then parsed; nothing if not a URL.
     static std::optional<QUrl> localizedUrl(const QString& text);

@@ -3,6 +3,7 @@
 #include "Localization.h"
 #include "TextRules.h"
 
+#include <QCoreApplication>
 #include <QSet>
 
 #include <algorithm>
@@ -147,23 +148,25 @@ void MainView::refreshEntries() {
 }
 
 QString MainView::favoritesTitle() const {
-    return NSLocalizedString(QStringLiteral("Favorites"));
+    return QCoreApplication::translate("Localizable", "Favorites");
 }
 
 QString MainView::searchTitle() const {
-    return NSLocalizedString(QStringLiteral("Search"));
+    return QCoreApplication::translate("Localizable", "Search");
 }
 
 QString MainView::othersTitle() const {
-    return NSLocalizedString(QStringLiteral("Others"));
+    return QCoreApplication::translate("Localizable", "Others");
 }
 
 MenuOffers MainView::bulkOffers(MenuOffers offers, const ReminderIndex::Counts& scoped) {
     if (scoped.pending() > 0)
-        offers.add(MenuAction::MarkAllAsCompleted, QStringLiteral("Mark all as completed"),
+        offers.add(MenuAction::MarkAllAsCompleted,
+                   QT_TRANSLATE_NOOP("Localizable", "Mark all as completed"),
                    QStringLiteral("checkmark.circle"));
     if (scoped.all > 0)
-        offers.add(MenuAction::DeleteAllReminders, QStringLiteral("Delete all reminders"),
+        offers.add(MenuAction::DeleteAllReminders,
+                   QT_TRANSLATE_NOOP("Localizable", "Delete all reminders"),
                    QStringLiteral("trash"), true);
     return offers;
 }
@@ -174,12 +177,13 @@ MenuOffers MainView::rowMenu(const QString& rawValue, Section section) const {
         return {};
     MenuOffers offers;
     if (section == Section::Favorites)
-        offers.add(MenuAction::RemoveFavorite, QStringLiteral("Remove favorite"),
+        offers.add(MenuAction::RemoveFavorite, QT_TRANSLATE_NOOP("Localizable", "Remove favorite"),
                    QStringLiteral("star.fill"));
     else
-        offers.add(MenuAction::AddFavorite, QStringLiteral("Add favorite"), QStringLiteral("star"));
+        offers.add(MenuAction::AddFavorite, QT_TRANSLATE_NOOP("Localizable", "Add favorite"),
+                   QStringLiteral("star"));
     if (device == UIUserInterfaceIdiom::Pad && defaultCategory() != category)
-        offers.add(MenuAction::SetAsDefault, QStringLiteral("Set as default"),
+        offers.add(MenuAction::SetAsDefault, QT_TRANSLATE_NOOP("Localizable", "Set as default"),
                    QStringLiteral("house"));
     return bulkOffers(std::move(offers), countsIn({Scope::Kind::category, category}));
 }
@@ -188,10 +192,12 @@ MenuOffers MainView::headerMenu(Section section) const {
     const bool expanded =
         section == Section::Favorites ? isFavoritesExpanded() : isOthersExpanded();
     MenuOffers offers;
-    offers.add(MenuAction::ToggleSection, expanded ? QStringLiteral("Collapse this section")
-                                                   : QStringLiteral("Expand this section"));
+    offers.add(MenuAction::ToggleSection,
+               expanded ? QT_TRANSLATE_NOOP("Localizable", "Collapse this section")
+                        : QT_TRANSLATE_NOOP("Localizable", "Expand this section"));
     if (section == Section::Favorites)
-        offers.add(MenuAction::RemoveAllFavorites, QStringLiteral("Remove all favorites"),
+        offers.add(MenuAction::RemoveAllFavorites,
+                   QT_TRANSLATE_NOOP("Localizable", "Remove all favorites"),
                    QStringLiteral("star.fill"));
     return bulkOffers(std::move(offers), countsIn(sectionScope(section)));
 }

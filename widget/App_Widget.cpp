@@ -5,6 +5,7 @@
 #include "NudgeboxStore.h"
 #include "store/ModelContext.h"
 
+#include <QCoreApplication>
 #include <QtDebug>
 
 App_Widget::App_Widget(QObject* parent)
@@ -13,7 +14,7 @@ App_Widget::App_Widget(QObject* parent)
 App_Widget::~App_Widget() = default;
 
 QString App_Widget::description() const {
-    return NSLocalizedString(QStringLiteral("Keep track of all your pending tasks."));
+    return QCoreApplication::translate("Localizable", "Keep track of all your pending tasks.");
 }
 
 QList<WidgetFamily> App_Widget::supportedFamilies() const {

@@ -10,6 +10,7 @@
 #include "store/Query.h"
 #include "ui/SymbolCatalogue.h"
 
+#include <QCoreApplication>
 #include <QSet>
 
 App_WidgetEntryView::App_WidgetEntryView(WidgetFamily family, Query<Reminder>* reminders,
@@ -91,11 +92,11 @@ QVariantList App_WidgetEntryView::chartColors() const {
 }
 
 QString App_WidgetEntryView::noRemindersText() const {
-    return NSLocalizedString(QStringLiteral("There are no reminders"));
+    return QCoreApplication::translate("Localizable", "There are no reminders");
 }
 
 QString App_WidgetEntryView::noPendingText() const {
-    return NSLocalizedString(QStringLiteral("No pending reminders"));
+    return QCoreApplication::translate("Localizable", "No pending reminders");
 }
 
 QVariantList App_WidgetEntryView::rowsVariant() const {

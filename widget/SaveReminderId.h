@@ -11,8 +11,13 @@ class PlatformServices;
 // id text in the shared hand-over list and asks for a reload; it never touches the store.
 class SaveReminderId {
 public:
-    static QString title() { return QStringLiteral("Complete a task"); }
-    static QString parameterTitle() { return QStringLiteral("Reminder"); }
+    // Keys of the main localisation table.
+    static QString title() {
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("Localizable", "Complete a task"));
+    }
+    static QString parameterTitle() {
+        return QString::fromUtf8(QT_TRANSLATE_NOOP("Localizable", "Reminder"));
+    }
 
     SaveReminderId() = default;
     explicit SaveReminderId(QString reminderId)

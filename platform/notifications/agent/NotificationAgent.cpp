@@ -225,8 +225,8 @@ QVariantMap NotificationAgent::hintsFor(const UNMutableNotificationContent& cont
 QStringList NotificationAgent::actionsFor(const QStringList& capabilities) {
     if (!capabilities.contains(QStringLiteral("actions")))
         return {};
-    return {openAction(), NSLocalizedString(QStringLiteral("Open")), completeAction(),
-            NSLocalizedString(QStringLiteral("Mark as completed"))};
+    return {openAction(), QCoreApplication::translate("Localizable", "Open"), completeAction(),
+            QCoreApplication::translate("Localizable", "Mark as completed")};
 }
 
 bool NotificationAgent::send(const NotificationStore::Pending& pending, quint32 replaces) {

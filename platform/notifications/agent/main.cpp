@@ -1,3 +1,4 @@
+#include "Localization.h"
 #include "NotificationAgent.h"
 
 #include <QCoreApplication>
@@ -7,6 +8,8 @@
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("nudgebox-notification-agent"));
+    // The popups' action labels.
+    Localization::install();
     NotificationAgent agent;
     QString error;
     if (!agent.start(&error)) {

@@ -1,6 +1,7 @@
 // nudgebox-widget-host: shows the Glance widget in a window, or renders one family to a PNG:
 //   nudgebox-widget-host [--render small|large --output FILE] [--report-redraws]
 #include "InstallLayout.h"
+#include "Localization.h"
 #include "WidgetHost.h"
 #include "ui/Theme.h"
 
@@ -28,6 +29,8 @@ int main(int argc, char* argv[]) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("nudgebox-widget-host"));
+    // The plug-in's texts come from the same table.
+    Localization::install();
 
     QCommandLineParser parser;
     parser.addHelpOption();

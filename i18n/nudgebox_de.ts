@@ -1,0 +1,371 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="de_DE" sourcelanguage="en">
+<context>
+    <name>Localizable</name>
+    <message>
+        <source>Copy to clipboard</source>
+        <translation>In die Zwischenablage kopieren</translation>
+    </message>
+    <message>
+        <source>Mark as completed</source>
+        <translation>Als erledigt markieren</translation>
+    </message>
+    <message>
+        <source>Delete reminder</source>
+        <translation>Erinnerung löschen</translation>
+    </message>
+    <message>
+        <source>Categories</source>
+        <translation>Kategorien</translation>
+    </message>
+    <message>
+        <source>Back</source>
+        <translation>Zurück</translation>
+    </message>
+    <message>
+        <source>No category selected</source>
+        <translation>Keine Kategorie ausgewählt</translation>
+    </message>
+    <message>
+        <source>No reminders</source>
+        <translation>Keine Erinnerungen</translation>
+    </message>
+    <message>
+        <source>Completed</source>
+        <translation>Erledigt</translation>
+    </message>
+    <message>
+        <source>Still pending</source>
+        <translation>Noch offen</translation>
+    </message>
+    <message>
+        <source>Edit</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Done</source>
+        <translation>Fertig</translation>
+    </message>
+    <message>
+        <source>Search</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Delete selection</source>
+        <translation>Auswahl löschen</translation>
+    </message>
+    <message>
+        <source>Complete selection</source>
+        <translation>Auswahl als erledigt markieren</translation>
+    </message>
+    <message>
+        <source>Baseball</source>
+        <translation>Baseball</translation>
+    </message>
+    <message>
+        <source>Basketball</source>
+        <translation>Basketball</translation>
+    </message>
+    <message>
+        <source>Birthdays</source>
+        <translation>Geburtstage</translation>
+    </message>
+    <message>
+        <source>Computer</source>
+        <translation>Computer</translation>
+    </message>
+    <message>
+        <source>Education</source>
+        <translation>Bildung</translation>
+    </message>
+    <message>
+        <source>Expenses</source>
+        <translation>Ausgaben</translation>
+    </message>
+    <message>
+        <source>Family</source>
+        <translation>Familie</translation>
+    </message>
+    <message>
+        <source>American football</source>
+        <translation>American Football</translation>
+    </message>
+    <message>
+        <source>Games</source>
+        <translation>Spiele</translation>
+    </message>
+    <message>
+        <source>Gardening</source>
+        <translation>Gartenarbeit</translation>
+    </message>
+    <message>
+        <source>Groceries</source>
+        <translation>Einkäufe</translation>
+    </message>
+    <message>
+        <source>Health</source>
+        <translation>Gesundheit</translation>
+    </message>
+    <message>
+        <source>Love</source>
+        <translation>Liebe</translation>
+    </message>
+    <message>
+        <source>Medicines</source>
+        <translation>Medikamente</translation>
+    </message>
+    <message>
+        <source>Movies</source>
+        <translation>Filme</translation>
+    </message>
+    <message>
+        <source>Music</source>
+        <translation>Musik</translation>
+    </message>
+    <message>
+        <source>Personal</source>
+        <translation>Persönliches</translation>
+    </message>
+    <message>
+        <source>Pets</source>
+        <translation>Haustiere</translation>
+    </message>
+    <message>
+        <source>Reading</source>
+        <translation>Lesen</translation>
+    </message>
+    <message>
+        <source>Sleeping</source>
+        <translation>Schlafen</translation>
+    </message>
+    <message>
+        <source>Soccer</source>
+        <translation>Fußball</translation>
+    </message>
+    <message>
+        <source>Swimming</source>
+        <translation>Schwimmen</translation>
+    </message>
+    <message>
+        <source>Tennis</source>
+        <translation>Tennis</translation>
+    </message>
+    <message>
+        <source>Transportation</source>
+        <translation>Verkehrsmittel</translation>
+    </message>
+    <message>
+        <source>Vacations</source>
+        <translation>Urlaub</translation>
+    </message>
+    <message>
+        <source>Vehicle</source>
+        <translation>Fahrzeug</translation>
+    </message>
+    <message>
+        <source>Weather</source>
+        <translation>Wetter</translation>
+    </message>
+    <message>
+        <source>Webpages</source>
+        <translation>Webseiten</translation>
+    </message>
+    <message>
+        <source>Work</source>
+        <translation>Arbeit</translation>
+    </message>
+    <message>
+        <source>Workouts</source>
+        <translation>Training</translation>
+    </message>
+    <message>
+        <source>Open</source>
+        <translation>Öffnen</translation>
+    </message>
+    <message>
+        <source>5 minutes</source>
+        <translation>5 Minuten</translation>
+    </message>
+    <message>
+        <source>10 minutes</source>
+        <translation>10 Minuten</translation>
+    </message>
+    <message>
+        <source>15 minutes</source>
+        <translation>15 Minuten</translation>
+    </message>
+    <message>
+        <source>20 minutes</source>
+        <translation>20 Minuten</translation>
+    </message>
+    <message>
+        <source>30 minutes</source>
+        <translation>30 Minuten</translation>
+    </message>
+    <message>
+        <source>45 minutes</source>
+        <translation>45 Minuten</translation>
+    </message>
+    <message>
+        <source>1 hour</source>
+        <translation>1 Stunde</translation>
+    </message>
+    <message>
+        <source>2 hours</source>
+        <translation>2 Stunden</translation>
+    </message>
+    <message>
+        <source>6 hours</source>
+        <translation>6 Stunden</translation>
+    </message>
+    <message>
+        <source>8 hours</source>
+        <translation>8 Stunden</translation>
+    </message>
+    <message>
+        <source>12 hours</source>
+        <translation>12 Stunden</translation>
+    </message>
+    <message>
+        <source>1 day</source>
+        <translation>1 Tag</translation>
+    </message>
+    <message>
+        <source>2 days</source>
+        <translation>2 Tage</translation>
+    </message>
+    <message>
+        <source>7 days</source>
+        <translation>7 Tage</translation>
+    </message>
+    <message>
+        <source>30 days</source>
+        <translation>30 Tage</translation>
+    </message>
+    <message>
+        <source>https://nudgebox.org/contact</source>
+        <translation>https://nudgebox.org/contact</translation>
+    </message>
+    <message>
+        <source>https://nudgebox.org/privacy</source>
+        <translation>https://nudgebox.org/privacy</translation>
+    </message>
+    <message>
+        <source>One time only</source>
+        <translation>Einmalig</translation>
+    </message>
+    <message>
+        <source>At intervals</source>
+        <translation>Wiederholt</translation>
+    </message>
+    <message>
+        <source>Pending reminders</source>
+        <translation>Offene Erinnerungen</translation>
+    </message>
+    <message>
+        <source>Completed reminders</source>
+        <translation>Erledigte Erinnerungen</translation>
+    </message>
+    <message>
+        <source>New reminder</source>
+        <translation>Neue Erinnerung</translation>
+    </message>
+    <message>
+        <source>Add reminder</source>
+        <translation>Erinnerung hinzufügen</translation>
+    </message>
+    <message>
+        <source>Paste</source>
+        <translation>Einfügen</translation>
+    </message>
+    <message>
+        <source>Show chart</source>
+        <translation>Diagramm anzeigen</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Informationen</translation>
+    </message>
+    <message>
+        <source>Reorder</source>
+        <translation>Verschieben</translation>
+    </message>
+    <message>
+        <source>Create reminder</source>
+        <translation>Benachrichtigung planen</translation>
+    </message>
+    <message>
+        <source>Change category</source>
+        <translation>Kategorie ändern</translation>
+    </message>
+    <message>
+        <source>Collapse this section</source>
+        <translation>Abschnitt einklappen</translation>
+    </message>
+    <message>
+        <source>Expand this section</source>
+        <translation>Abschnitt ausklappen</translation>
+    </message>
+    <message>
+        <source>Mark all as completed</source>
+        <translation>Alle als erledigt markieren</translation>
+    </message>
+    <message>
+        <source>Delete all reminders</source>
+        <translation>Alle Erinnerungen löschen</translation>
+    </message>
+    <message>
+        <source>Contact details</source>
+        <translation>Kontakt</translation>
+    </message>
+    <message>
+        <source>Privacy policy</source>
+        <translation>Datenschutzerklärung</translation>
+    </message>
+    <message>
+        <source>Favorites</source>
+        <translation>Favoriten</translation>
+    </message>
+    <message>
+        <source>Others</source>
+        <translation>Weitere</translation>
+    </message>
+    <message>
+        <source>Remove favorite</source>
+        <translation>Aus Favoriten entfernen</translation>
+    </message>
+    <message>
+        <source>Add favorite</source>
+        <translation>Zu Favoriten hinzufügen</translation>
+    </message>
+    <message>
+        <source>Set as default</source>
+        <translation>Als Standard festlegen</translation>
+    </message>
+    <message>
+        <source>Remove all favorites</source>
+        <translation>Alle Favoriten entfernen</translation>
+    </message>
+    <message>
+        <source>Complete a task</source>
+        <translation>Aufgabe erledigen</translation>
+    </message>
+    <message>
+        <source>Reminder</source>
+        <translation>Erinnerung</translation>
+    </message>
+    <message>
+        <source>Keep track of all your pending tasks.</source>
+        <translation>Behalte alle offenen Aufgaben im Blick.</translation>
+    </message>
+    <message>
+        <source>There are no reminders</source>
+        <translation>Es gibt keine Erinnerungen</translation>
+    </message>
+    <message>
+        <source>No pending reminders</source>
+        <translation>Keine offenen Erinnerungen</translation>
+    </message>
+</context>
+</TS>
