@@ -36,7 +36,7 @@ Pane {
         }
     }
 
-    Menu {
+    FittedMenu {
         id: rowMenu
         objectName: "chartRowMenu"
         property string reminderId

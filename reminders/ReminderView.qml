@@ -34,7 +34,7 @@ Pane {
         }
     }
 
-    Menu {
+    FittedMenu {
         id: rowMenu
         objectName: "reminderRowMenu"
         property string reminderId
@@ -80,7 +80,7 @@ Pane {
             }
         }
 
-        Menu {
+        FittedMenu {
             id: createMenu
             readonly property Screens.menuOffer offer:
                 rowMenu.offers.entry(Screens.ReminderView.CreateReminder)
@@ -90,7 +90,7 @@ Pane {
                 Accessible.name: intervalsItem.text
             }
 
-            Menu {
+            FittedMenu {
                 id: oneTimeMenu
                 title: root.view.oneTimeIntervals.title
                 Instantiator {
@@ -103,7 +103,7 @@ Pane {
                     onObjectRemoved: (index, object) => oneTimeMenu.takeItem(index)
                 }
             }
-            Menu {
+            FittedMenu {
                 id: repeatingMenu
                 title: root.view.repeatingIntervals.title
                 Instantiator {
@@ -118,7 +118,7 @@ Pane {
             }
         }
 
-        Menu {
+        FittedMenu {
             id: categoryMenu
             readonly property Screens.menuOffer offer:
                 rowMenu.offers.entry(Screens.ReminderView.ChangeCategory)
@@ -163,7 +163,7 @@ Pane {
         }
     }
 
-    Menu {
+    FittedMenu {
         id: headerMenu
         objectName: "reminderHeaderMenu"
         property int section: Screens.ReminderView.Pending
@@ -196,7 +196,7 @@ Pane {
         }
     }
 
-    Menu {
+    FittedMenu {
         id: informationMenu
         objectName: "informationMenu"
         property Screens.menuOffers offers: root.view.informationMenu

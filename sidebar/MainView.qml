@@ -14,7 +14,7 @@ Pane {
 
     Component.onCompleted: root.view.onAppear()
 
-    Menu {
+    FittedMenu {
         id: rowMenu
         objectName: "sidebarRowMenu"
         property string rawValue
@@ -56,7 +56,7 @@ Pane {
         }
     }
 
-    Menu {
+    FittedMenu {
         id: headerMenu
         objectName: "sidebarHeaderMenu"
         property int section: Screens.MainView.Others

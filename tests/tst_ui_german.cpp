@@ -82,7 +82,7 @@ private slots:
             if (it.key() != it.value())
                 QVERIFY2(!shown.contains(it.key()), qPrintable(it.key()));
 
-        // A row's menu and its submenus are German too.
+        // A row's menu is German too, and wide enough for it.
         QObject* rowMenu = window_->findChild<QObject*>("reminderRowMenu");
         QVERIFY(rowMenu);
         click(window_, ui_.row("pending:Milch"), Qt::RightButton);
@@ -90,6 +90,10 @@ private slots:
         const MenuOffers offers = ui_.appView->reminderView()->rowMenu(milk->idText());
         QCOMPARE(offers.titles().first(), QStringLiteral("Benachrichtigung planen"));
         QVERIFY(showsExactly(rowMenu, offers));
+        // The longer German titles are shown whole.
+        for (QQuickItem* entry : shownItems(rowMenu))
+            QVERIFY2(entry->width() >= entry->implicitWidth(),
+                     qPrintable(entry->property("text").toString()));
         QTest::keyClick(window_, Qt::Key_Escape);
         QTRY_VERIFY(!rowMenu->property("visible").toBool());
     }
