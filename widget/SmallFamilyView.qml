@@ -12,6 +12,10 @@ Item {
 
     Label {
         anchors.centerIn: parent
+        // Wraps rather than touching the edges when a translation runs long.
+        width: root.width - 16
+        wrapMode: Text.Wrap
+        horizontalAlignment: Text.AlignHCenter
         visible: root.view.smallState !== WidgetEntry.Chart
         text: root.view.smallState === WidgetEntry.NoReminders
               ? root.view.noRemindersText : root.view.noPendingText
