@@ -367,5 +367,33 @@
         <source>No pending reminders</source>
         <translation>Keine offenen Erinnerungen</translation>
     </message>
+    <message>
+        <source>%1, %2 completed</source>
+        <translation>%1, %2 erledigt</translation>
+    </message>
+    <message>
+        <source>Status</source>
+        <translation>Status</translation>
+    </message>
+    <message>
+        <source>Select %1</source>
+        <translation>%1 auswählen</translation>
+    </message>
+    <message>
+        <source>Expanded</source>
+        <translation>Ausgeklappt</translation>
+    </message>
+    <message>
+        <source>Collapsed</source>
+        <translation>Eingeklappt</translation>
+    </message>
+    <message>
+        <source>Reminders</source>
+        <translation>Erinnerungen</translation>
+    </message>
+    <message>
+        <source>%1 completed</source>
+        <translation>%1 erledigt</translation>
+    </message>
 </context>
 </TS>
