@@ -395,5 +395,205 @@
         <source>%1 completed</source>
         <translation>%1 erledigt</translation>
     </message>
+    <message>
+        <source>Store Mirror</source>
+        <translation>Speicherspiegel</translation>
+    </message>
+    <message>
+        <source>Mirror the reminders to a task collection on your own CalDAV server (Nextcloud, Radicale, …).</source>
+        <translation>Die Erinnerungen in eine Aufgabensammlung auf Ihrem eigenen CalDAV-Server spiegeln (Nextcloud, Radicale, …).</translation>
+    </message>
+    <message>
+        <source>Server</source>
+        <translation>Server</translation>
+    </message>
+    <message>
+        <source>Server address</source>
+        <translation>Serveradresse</translation>
+    </message>
+    <message>
+        <source>User name</source>
+        <translation>Benutzername</translation>
+    </message>
+    <message>
+        <source>Password</source>
+        <translation>Passwort</translation>
+    </message>
+    <message>
+        <source>Test Connection</source>
+        <translation>Verbindung testen</translation>
+    </message>
+    <message>
+        <source>Task Collection</source>
+        <translation>Aufgabensammlung</translation>
+    </message>
+    <message>
+        <source>New collection name</source>
+        <translation>Name der neuen Sammlung</translation>
+    </message>
+    <message>
+        <source>Create</source>
+        <translation>Erstellen</translation>
+    </message>
+    <message>
+        <source>Create Collection</source>
+        <translation>Sammlung erstellen</translation>
+    </message>
+    <message>
+        <source>Mirror the Reminders</source>
+        <translation>Erinnerungen spiegeln</translation>
+    </message>
+    <message>
+        <source>Last sync</source>
+        <translation>Letzter Abgleich</translation>
+    </message>
+    <message>
+        <source>Last error</source>
+        <translation>Letzter Fehler</translation>
+    </message>
+    <message>
+        <source>Sync Now</source>
+        <translation>Jetzt abgleichen</translation>
+    </message>
+    <message>
+        <source>Enter the server&apos;s address, starting with https://</source>
+        <translation>Geben Sie die Adresse des Servers ein, beginnend mit https://</translation>
+    </message>
+    <message>
+        <source>Enter the user name.</source>
+        <translation>Geben Sie den Benutzernamen ein.</translation>
+    </message>
+    <message>
+        <source>Test the connection before creating a collection.</source>
+        <translation>Testen Sie die Verbindung, bevor Sie eine Sammlung erstellen.</translation>
+    </message>
+    <message>
+        <source>Enter a name for the new collection.</source>
+        <translation>Geben Sie einen Namen für die neue Sammlung ein.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer is too large.</source>
+        <translation>Die Antwort des Servers ist zu groß.</translation>
+    </message>
+    <message>
+        <source>The server&apos;s certificate is not trusted, so the connection was refused: %1</source>
+        <translation>Dem Zertifikat des Servers wird nicht vertraut, daher wurde die Verbindung abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>The server refused the user name or password.</source>
+        <translation>Der Server hat Benutzername oder Passwort abgelehnt.</translation>
+    </message>
+    <message>
+        <source>The server does not allow this (HTTP 403).</source>
+        <translation>Der Server erlaubt das nicht (HTTP 403).</translation>
+    </message>
+    <message>
+        <source>There is nothing at this address on the server (HTTP 404).</source>
+        <translation>Unter dieser Adresse gibt es auf dem Server nichts (HTTP 404).</translation>
+    </message>
+    <message>
+        <source>The server did not answer in time.</source>
+        <translation>Der Server hat nicht rechtzeitig geantwortet.</translation>
+    </message>
+    <message>
+        <source>Cannot reach the server: %1</source>
+        <translation>Der Server ist nicht erreichbar: %1</translation>
+    </message>
+    <message>
+        <source>The server answered with an error (HTTP %1).</source>
+        <translation>Der Server hat mit einem Fehler geantwortet (HTTP %1).</translation>
+    </message>
+    <message>
+        <source>The server does not let this user create a collection here (HTTP %1).</source>
+        <translation>Der Server lässt diesen Benutzer hier keine Sammlung erstellen (HTTP %1).</translation>
+    </message>
+    <message>
+        <source>The server does not answer as a CalDAV server (HTTP %1).</source>
+        <translation>Der Server antwortet nicht wie ein CalDAV-Server (HTTP %1).</translation>
+    </message>
+    <message>
+        <source>The server&apos;s answer could not be read: %1</source>
+        <translation>Die Antwort des Servers konnte nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>No Secret Service is running (such as GNOME Keyring or KWallet), so the password cannot be kept. Start one and try again.</source>
+        <translation>Es läuft kein Geheimnisdienst (etwa GNOME Keyring oder KWallet), daher kann das Passwort nicht aufbewahrt werden. Starten Sie einen und versuchen Sie es erneut.</translation>
+    </message>
+    <message>
+        <source>The Secret Service refused: %1</source>
+        <translation>Der Geheimnisdienst hat abgelehnt: %1</translation>
+    </message>
+    <message>
+        <source>The mirror&apos;s settings could not be read: %1</source>
+        <translation>Die Einstellungen des Spiegels konnten nicht gelesen werden: %1</translation>
+    </message>
+    <message>
+        <source>Connected. The server has no task collection yet: create one.</source>
+        <translation>Verbunden. Der Server hat noch keine Aufgabensammlung: Erstellen Sie eine.</translation>
+    </message>
+    <message>
+        <source>Connected. Choose the collection to mirror the reminders to, or create one.</source>
+        <translation>Verbunden. Wählen Sie die Sammlung, in die die Erinnerungen gespiegelt werden, oder erstellen Sie eine.</translation>
+    </message>
+    <message>
+        <source>The mirror&apos;s agent did not answer: %1</source>
+        <translation>Der Dienst des Spiegels hat nicht geantwortet: %1</translation>
+    </message>
+    <message>
+        <source>Connecting…</source>
+        <translation>Verbinde …</translation>
+    </message>
+    <message>
+        <source>Creating the collection…</source>
+        <translation>Sammlung wird erstellt …</translation>
+    </message>
+    <message>
+        <source>The mirror&apos;s settings could not be saved: %1</source>
+        <translation>Die Einstellungen des Spiegels konnten nicht gespeichert werden: %1</translation>
+    </message>
+    <message>
+        <source>Saved. The reminders are mirrored.</source>
+        <translation>Gespeichert. Die Erinnerungen werden gespiegelt.</translation>
+    </message>
+    <message>
+        <source>Saved. The mirror is off.</source>
+        <translation>Gespeichert. Der Spiegel ist aus.</translation>
+    </message>
+    <message>
+        <source>The password was not stored: %1</source>
+        <translation>Das Passwort wurde nicht gespeichert: %1</translation>
+    </message>
+    <message>
+        <source>The mirror&apos;s agent is not running.</source>
+        <translation>Der Dienst des Spiegels läuft nicht.</translation>
+    </message>
+    <message>
+        <source>The running agent has no store mirror.</source>
+        <translation>Der laufende Dienst hat keinen Speicherspiegel.</translation>
+    </message>
+    <message>
+        <source>Off</source>
+        <translation>Aus</translation>
+    </message>
+    <message>
+        <source>Syncing…</source>
+        <translation>Abgleich läuft …</translation>
+    </message>
+    <message>
+        <source>Up to date</source>
+        <translation>Auf dem neuesten Stand</translation>
+    </message>
+    <message>
+        <source>Stopped by an error</source>
+        <translation>Wegen eines Fehlers angehalten</translation>
+    </message>
+    <message>
+        <source>Offline: changes are kept until the server can be reached</source>
+        <translation>Offline: Änderungen werden aufbewahrt, bis der Server erreichbar ist</translation>
+    </message>
+    <message>
+        <source>Never</source>
+        <translation>Nie</translation>
+    </message>
 </context>
 </TS>

@@ -1,4 +1,5 @@
 // nudgebox-mirror-settings: the store mirror's settings window.
+#include "Localization.h"
 #include "MirrorSettingsView.h"
 
 #include <QGuiApplication>
@@ -14,6 +15,7 @@ int main(int argc, char* argv[]) {
     QGuiApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("nudgebox-mirror-settings"));
     QGuiApplication::setDesktopFileName(QStringLiteral("org.nudgebox.Nudgebox.MirrorSettings"));
+    Localization::install();
 
     MirrorSettingsView view;
     QQmlApplicationEngine engine;
