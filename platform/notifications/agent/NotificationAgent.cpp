@@ -7,6 +7,9 @@
 #include "CompletedReminders.h"
 #include "InstallLayout.h"
 #include "Localization.h"
+#include "NudgeboxStore.h"
+#include "mirror/MirrorState.h"
+#include "mirror/StoreMirror.h"
 #include "settings/UserDefaults.h"
 #include "sqlite/DatabaseWatcher.h"
 #include "ui/BidiIsolate.h"
@@ -111,7 +114,35 @@ bool NotificationAgent::start(QString* error) {
     });
     finishInterruptedDeliveries();
     reconcile(); // anything missed while no agent ran is delivered now, once
+    startMirror();
     return true;
+}
+
+void NotificationAgent::startMirror() {
+    StoreMirror::Options options;
+    options.storePath = ModelConfiguration().resolvedPath();
+    options.statePath = MirrorState::defaultPath();
+    options.prepareStore = [](QString* error) {
+        ModelConfiguration configuration;
+        configuration.autosaveEnabled = false;
+        configuration.pollIntervalMs = 0;
+        return NudgeboxStore::open(configuration, error) != nullptr;
+    };
+    mirror_ = std::make_unique<StoreMirror>(options);
+    connect(mirror_.get(), &StoreMirror::remindersFinishedElsewhere, this,
+            [this](const QStringList& ids) {
+                if (!store_->removePending(ids) || !store_->requestClose(ids))
+                    qCWarning(lcAgent) << "could not drop the notifications of reminders "
+                                          "finished on another device";
+                reconcileSoon_.schedule();
+            });
+    // The mirror is a service of its own on the agent's name: without it, notifications still work.
+    if (!QDBusConnection::sessionBus().registerObject(StoreMirror::busPath(), mirror_.get(),
+                                                      QDBusConnection::ExportAllProperties |
+                                                          QDBusConnection::ExportScriptableSlots |
+                                                          QDBusConnection::ExportScriptableSignals))
+        qCWarning(lcAgent) << "the store mirror is not reachable on the bus";
+    mirror_->Reconfigure();
 }
 
 void NotificationAgent::Wake() {

@@ -15,6 +15,7 @@
 
 class DatabaseWatcher;
 class QDBusMessage;
+class StoreMirror;
 
 // The background delivery service: keeps the pending requests of the notification store,
 // shows each at its time through org.freedesktop.Notifications, re-arms repeating ones and
@@ -63,6 +64,7 @@ private slots:
 
 private:
     void reconcile();
+    void startMirror();
     void closeRequested();
     void deliverDue();
     void finishInterruptedDeliveries();
@@ -84,4 +86,5 @@ private:
     BootClockTimer dueTimer_;
     std::unique_ptr<DatabaseWatcher> watcher_;
     CoalescedCall reconcileSoon_;
+    std::unique_ptr<StoreMirror> mirror_;
 };
