@@ -215,6 +215,32 @@ private slots:
         QVERIFY(results[5]->completed());
     }
 
+    // A row another writer puts back to what this context read before its own save is still
+    // news: the context shows the store's values, not the ones it wrote.
+    void valuesPutBackAfterOurSaveAreSeen() {
+        {
+            auto first = open();
+            QVERIFY(first);
+            first->mainContext()->insert(reminder(QStringLiteral("Walk the dog")));
+            QVERIFY(first->mainContext()->save());
+        }
+        auto mine = open(); // reads the row as stored
+        QVERIFY(mine);
+        ModelContext* context = mine->mainContext();
+        const auto read = context->fetch<Reminder>();
+        QCOMPARE(read.size(), 1);
+        const auto walk = read.first();
+
+        walk->setCompleted(true);
+        walk->setText(QStringLiteral("Walk the cat"));
+        QVERIFY(context->save());
+        auto db = raw();
+        QVERIFY(db->exec("UPDATE Reminder SET completed = 0, text = 'Walk the dog'"));
+        QVERIFY(context->refreshFromStore());
+        QVERIFY(!walk->completed());
+        QCOMPARE(walk->text(), QStringLiteral("Walk the dog"));
+    }
+
     // A second-version store gains the feed in one step: every row keeps its id and bytes, the
     // row ids go on after the highest, and a trigger lost later is put back at the next open.
     void aVersion2StoreIsUpgradedKeepingItsBytes() {

@@ -719,6 +719,9 @@ bool ModelContext::save(QString* errorDescription) {
             } else {
                 model->state_ = PersistentModel::State::Clean;
                 model->dirty_ = 0;
+                // The row now holds what was written, not what was last read: another writer
+                // putting the old values back must still count as a change.
+                model->storedHash_ = PersistentModel::unknownStoredHash;
             }
         }
         table->pending.clear();

@@ -57,8 +57,10 @@ private:
     // Laid out so that a record takes as little memory as it can: stores hold many.
     ModelContext* context_ = nullptr;
     qint64 rowId_ = 0;
-    // Hash of the stored row as last read, so unchanged rows are not decoded again.
-    size_t storedHash_ = 0;
+    // Hash of the stored row as last read, so unchanged rows are not decoded again; unknown
+    // after a save, so the row is read again whenever another writer names it.
+    static constexpr size_t unknownStoredHash = 0;
+    size_t storedHash_ = unknownStoredHash;
     quint32 temporaryId_;
     // Attributes changed since the last save, by schema index; only they are written.
     quint16 dirty_ = 0;
