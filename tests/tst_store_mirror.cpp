@@ -125,8 +125,9 @@ private:
         case Mode::Hang:
             return;
         case Mode::Huge: {
-            // No length given: the client has to count what it reads.
+            // Announced and sent: the client must refuse it from its headers, not read 100 MB.
             socket->write("HTTP/1.1 207 Multi-Status\r\nContent-Type: application/xml\r\n"
+                          "Content-Length: 104857626\r\n"
                           "Connection: close\r\n\r\n<multistatus xmlns=\"DAV:\">");
             auto sent = std::make_shared<qint64>(0);
             const QByteArray chunk(1024 * 1024, ' ');
