@@ -144,11 +144,20 @@ QQuickItem* menuEntry(QObject* menu, const QString& title) {
 bool waitFor(const std::function<bool()>& condition, int timeoutMs = 60000) {
     return QTest::qWaitFor(condition, timeoutMs);
 }
-int offsetOf(const QList<std::shared_ptr<Reminder>>& list, const QString& id) {
-    for (qsizetype i = 0; i < list.size(); ++i)
-        if (list[i]->idText() == id)
+// Checks run between the input and the frame, so they read the rows the list screen already
+// publishes and compare ids, not texts made for the purpose.
+int offsetOf(const ReminderListModel* rows, const QString& idText) {
+    const auto id = Reminder::idFromText(idText);
+    const auto& list = rows->rows();
+    for (qsizetype i = 0; id && i < list.size(); ++i)
+        if (list[i].reminder->id() == *id)
             return int(i);
     return -1;
+}
+bool holdsText(const ReminderListModel* rows, const QString& text) {
+    const auto& list = rows->rows();
+    return std::any_of(list.begin(), list.end(),
+                       [&](const ReminderListModel::Row& row) { return row.text == text; });
 }
 
 class Bench {
@@ -305,12 +314,6 @@ bool benchWindow(const SeededStore& store, const QString& platform, int runs,
         }
         return false;
     };
-    auto texts = [](const QList<std::shared_ptr<Reminder>>& reminders) {
-        QStringList all;
-        for (const auto& reminder : reminders)
-            all << reminder->text();
-        return all;
-    };
 
     {
         ReportRow frame;
@@ -330,7 +333,7 @@ bool benchWindow(const SeededStore& store, const QString& platform, int runs,
             return false;
         }
         QTest::mouseClick(window, Qt::LeftButton, {}, centreOf(field));
-        const qsizetype before = list.pendingList().size();
+        const qsizetype before = list.pendingCount();
         Samples app = bench.measure(
             QStringLiteral("add"), runs,
             [&](int run) {
@@ -341,8 +344,8 @@ bool benchWindow(const SeededStore& store, const QString& platform, int runs,
             },
             [&](int) { QTest::keyClick(window, Qt::Key_Return); },
             [&](int run) {
-                return list.pendingList().size() == before + run + 1 &&
-                       texts(list.pendingList()).contains(QStringLiteral("Bench %1").arg(run));
+                return list.pendingCount() == before + run + 1 &&
+                       holdsText(list.pendingRows(), QStringLiteral("Bench %1").arg(run));
             });
         row(QStringLiteral("add by Return"), app, raw.insertOne(runs), QStringLiteral("1 INSERT"),
             Judge::Action);
@@ -368,8 +371,8 @@ bool benchWindow(const SeededStore& store, const QString& platform, int runs,
                 QTest::mouseClick(window, Qt::LeftButton, {}, centreOf(target));
             },
             [&](int) {
-                return offsetOf(list.completedList(), id) >= 0 &&
-                       offsetOf(list.pendingList(), id) < 0;
+                return offsetOf(list.completedRows(), id) >= 0 &&
+                       offsetOf(list.pendingRows(), id) < 0;
             });
         row(QStringLiteral("toggle by tap"), app,
             raw.updateCompleted(raw.rowsOf(category, true).mid(0, 1), runs),
@@ -400,14 +403,14 @@ bool benchWindow(const SeededStore& store, const QString& platform, int runs,
                         return target && target->hasActiveFocus();
                     }))
                     return bench.fail(QStringLiteral("move: the row takes no focus"));
-                offset = offsetOf(list.pendingList(), id);
+                offset = offsetOf(list.pendingRows(), id);
             },
             [&](int run) {
                 QTest::keyClick(window, run % 2 == 0 ? Qt::Key_Down : Qt::Key_Up,
                                 Qt::ControlModifier);
             },
             [&](int run) {
-                return offsetOf(list.pendingList(), id) == offset + (run % 2 == 0 ? 1 : -1);
+                return offsetOf(list.pendingRows(), id) == offset + (run % 2 == 0 ? 1 : -1);
             });
         list.setIsEditing(false);
         row(QStringLiteral("move by Ctrl+arrow"), app,
@@ -499,7 +502,7 @@ bool benchWindow(const SeededStore& store, const QString& platform, int runs,
             [&](int) {
                 QTest::mouseClick(window, Qt::LeftButton, {}, centreOf(menuEntry(menu, title)));
             },
-            [&](int) { return list.pendingList().isEmpty(); },
+            [&](int) { return list.pendingCount() == 0; },
             [&](int) { return waitFor([&] { return !menu->property("visible").toBool(); }); });
         return app;
     };

@@ -1,5 +1,7 @@
 #include "ReminderGroupsModel.h"
 
+#include <algorithm>
+
 int ReminderGroupsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(entries_.size());
 }
@@ -20,8 +22,6 @@ QVariant ReminderGroupsModel::data(const QModelIndex& index, int role) const {
     case Qt::DisplayRole:
     case TextRole:
         return entry.row.text;
-    case ShownRole:
-        return entry.header || entry.row.shown;
     case TitleRole:
         return entry.title;
     case ExpandedRole:
@@ -34,15 +34,10 @@ QVariant ReminderGroupsModel::data(const QModelIndex& index, int role) const {
 }
 
 QHash<int, QByteArray> ReminderGroupsModel::roleNames() const {
-    return {{HeaderRole, "header"},
-            {CompletedRole, "completed"},
-            {OffsetRole, "offset"},
-            {IdTextRole, "idText"},
-            {TextRole, "reminderText"},
-            {ShownRole, "shown"},
-            {TitleRole, "title"},
-            {ExpandedRole, "expanded"},
-            {AccessibleNameRole, "accessibleName"}};
+    return {{HeaderRole, "header"},     {CompletedRole, "completed"},
+            {OffsetRole, "offset"},     {IdTextRole, "idText"},
+            {TextRole, "reminderText"}, {TitleRole, "title"},
+            {ExpandedRole, "expanded"}, {AccessibleNameRole, "accessibleName"}};
 }
 
 void ReminderGroupsModel::setGroups(const Group& pending, const Group& completed) {
@@ -55,14 +50,17 @@ void ReminderGroupsModel::setGroups(const Group& pending, const Group& completed
         next.append({true, isCompleted, -1, {}, group->title, group->expanded});
         if (!group->expanded)
             continue;
+        // Rows the search hides are left out: a list builds no item for them.
         for (qsizetype i = 0; i < rows.size(); ++i)
-            next.append({false, isCompleted, int(i), rows[i], {}, false});
+            if (rows[i].shown)
+                next.append({false, isCompleted, int(i), rows[i], {}, false});
     }
     publish(
         entries_, std::move(next),
-        [](const Entry& a, const Entry& b) {
-            return a.header == b.header && a.completed == b.completed &&
-                   a.row.reminder == b.row.reminder;
+        [](const Entry& e) {
+            // A header's key holds no reminder; a reminder appears in one group at a time.
+            return std::pair<int, const Reminder*>((e.header ? 2 : 0) + (e.completed ? 1 : 0),
+                                                   e.row.reminder.get());
         },
         [](const Entry& a, const Entry& b) {
             return a.offset == b.offset && a.title == b.title && a.expanded == b.expanded &&
@@ -71,18 +69,18 @@ void ReminderGroupsModel::setGroups(const Group& pending, const Group& completed
 }
 
 int ReminderGroupsModel::indexOf(const QString& idText) const {
+    const auto id = Reminder::idFromText(idText);
+    if (!id)
+        return -1;
     for (qsizetype i = 0; i < entries_.size(); ++i)
-        if (!entries_[i].header && entries_[i].row.reminder->idText() == idText)
+        if (!entries_[i].header && entries_[i].row.reminder->id() == *id)
             return int(i);
     return -1;
 }
 
 int ReminderGroupsModel::nextShown(int from, int step) const {
-    if (step == 0)
+    if (step == 0 || entries_.isEmpty())
         return from;
-    for (qsizetype i = qsizetype(from) + (step > 0 ? 1 : -1);
-         i >= 0 && i<entries_.size(); i += step> 0 ? 1 : -1)
-        if (entries_[i].header || entries_[i].row.shown)
-            return int(i);
-    return from;
+    return int(
+        std::clamp(qsizetype(from) + (step > 0 ? 1 : -1), qsizetype(0), entries_.size() - 1));
 }

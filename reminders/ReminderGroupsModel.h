@@ -7,7 +7,8 @@
 
 // What the list screen draws below the add row, as one list so that only the rows on screen
 // are built: the Pending header and rows, then the Completed header and rows. A group's rows
-// are left out while it is collapsed; its header is there while the group has reminders.
+// are left out while it is collapsed, and the rows the search hides always; its header is
+// there while the group has reminders.
 class ReminderGroupsModel : public DiffingListModel {
     Q_OBJECT
     QML_ELEMENT
@@ -32,7 +33,6 @@ public:
         OffsetRole,
         IdTextRole,
         TextRole,
-        ShownRole,
         TitleRole,
         ExpandedRole,
         AccessibleNameRole
@@ -46,8 +46,7 @@ public:
 
     const QList<Entry>& entries() const { return entries_; }
     void setGroups(const Group& pending, const Group& completed);
-    // The next entry from `from` in the direction of step that is drawn (a header, or a row
-    // the search shows); `from` itself when there is none.
+    // The next entry from `from` in the direction of step; `from` itself when there is none.
     Q_INVOKABLE int nextShown(int from, int step) const;
     // The entry of the reminder whose id text idText is; -1 when none is drawn.
     Q_INVOKABLE int indexOf(const QString& idText) const;

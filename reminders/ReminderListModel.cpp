@@ -63,6 +63,6 @@ QHash<int, QByteArray> ReminderListModel::roleNames() const {
 
 void ReminderListModel::setRows(QList<Row> rows) {
     publish(
-        rows_, std::move(rows), [](const Row& a, const Row& b) { return a.reminder == b.reminder; },
-        [](const Row& a, const Row& b) { return a.drawsLike(b); });
+        rows_, std::move(rows), [](const Row& r) { return r.reminder.get(); },
+        [](const Row& a, const Row& b) { return a.drawsLike(b); }, true);
 }

@@ -524,13 +524,8 @@ Pane {
             model: root.view.groups
             ScrollBar.vertical: ScrollBar { Accessible.name: qsTranslate("Localizable", "Reminders") }
 
-            // Rows the search hides take no room.
             delegate: GroupEntry {
-                id: groupEntry
-                required property bool shown
                 width: ListView.view.width
-                height: groupEntry.shown ? groupEntry.implicitHeight : 0
-                visible: groupEntry.shown
             }
         }
     }

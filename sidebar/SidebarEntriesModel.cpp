@@ -53,9 +53,9 @@ void SidebarEntriesModel::setSections(const Section& favorites, const Section& o
     }
     publish(
         entries_, std::move(next),
-        [](const Entry& a, const Entry& b) {
-            return a.header == b.header && a.section == b.section &&
-                   a.row.rawValue == b.row.rawValue;
+        [](const Entry& e) {
+            return e.header ? QString::number(e.section)
+                            : QString::number(e.section) + u':' + e.row.rawValue;
         },
         [](const Entry& a, const Entry& b) {
             return a.title == b.title && a.expanded == b.expanded && a.row == b.row;

@@ -1,59 +1,105 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QHash>
 #include <QList>
 
 #include <algorithm>
+#include <vector>
 
-// A list model that publishes a new list of rows as one removal and one insertion between
-// the unchanged head and tail, plus data changes, instead of a reset: views keep their scroll
-// position and only redo what changed.
+// A list model that publishes a new list of rows as the removals, insertions and data changes
+// that turn the old list into it, instead of a reset: views keep their scroll position and
+// only build delegates for rows that are really new. Rows are matched by a key; of the rows
+// both lists hold, the longest run kept in the same order stays, the others move as a removal
+// and an insertion.
 class DiffingListModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
 
 protected:
-    // sameItem: the two rows stand for the same thing; sameContent: they also draw alike.
-    template <class Row, class SameItem, class SameContent>
-    void publish(QList<Row>& rows, QList<Row> next, SameItem sameItem, SameContent sameContent) {
+    // keyOf: what a row stands for, unique within a list; sameContent: two rows of the same
+    // key also draw alike. With indexShown, a kept row whose index changed is redrawn too.
+    template <class Row, class KeyOf, class SameContent>
+    void publish(QList<Row>& rows, QList<Row> next, KeyOf keyOf, SameContent sameContent,
+                 bool indexShown = false) {
         const qsizetype oldSize = rows.size(), newSize = next.size();
         const qsizetype shorter = std::min(oldSize, newSize);
         qsizetype head = 0;
-        while (head < shorter && sameItem(rows[head], next[head]))
+        while (head < shorter && keyOf(rows[head]) == keyOf(next[head]))
             ++head;
         qsizetype tail = 0;
         while (tail < shorter - head &&
-               sameItem(rows[oldSize - 1 - tail], next[newSize - 1 - tail]))
+               keyOf(rows[oldSize - 1 - tail]) == keyOf(next[newSize - 1 - tail]))
             ++tail;
-        const qsizetype removed = oldSize - head - tail, inserted = newSize - head - tail;
 
-        // Kept rows whose drawing changed, as a range of new indices.
-        qsizetype first = newSize, last = -1;
-        auto changed = [&](qsizetype i) {
-            first = std::min(first, i);
-            last = std::max(last, i);
-        };
-        for (qsizetype i = 0; i < head; ++i)
-            if (!sameContent(rows[i], next[i]))
-                changed(i);
-        for (qsizetype j = 0; j < tail; ++j)
-            if (!sameContent(rows[oldSize - 1 - j], next[newSize - 1 - j]) || removed != inserted)
-                changed(newSize - 1 - j); // shifted rows change any index they show
+        // The middle: for each old row its place in the new list, or -1.
+        const qsizetype oldMiddle = oldSize - head - tail, newMiddle = newSize - head - tail;
+        std::vector<qsizetype> target(size_t(oldMiddle), -1);
+        if (oldMiddle > 0 && newMiddle > 0) {
+            QHash<decltype(keyOf(next[0])), qsizetype> placeOf;
+            placeOf.reserve(newMiddle);
+            for (qsizetype j = head; j < head + newMiddle; ++j)
+                placeOf.insert(keyOf(next[j]), j);
+            if (placeOf.size() == newMiddle) // keys are unique, as they should be
+                for (qsizetype i = 0; i < oldMiddle; ++i)
+                    target[size_t(i)] = placeOf.value(keyOf(rows[head + i]), -1);
+        }
+        keepLongestOrderedRun(target);
 
-        // Kept rows keep what they drew until the data change below.
-        if (removed > 0) {
-            beginRemoveRows({}, int(head), int(head + removed - 1));
-            rows.remove(head, removed);
+        // Kept rows keep what they drew until the data changes below.
+        std::vector<bool> arrives(size_t(newMiddle), true);
+        for (qsizetype i = oldMiddle - 1; i >= 0;) {
+            if (target[size_t(i)] >= 0) {
+                arrives[size_t(target[size_t(i)] - head)] = false;
+                --i;
+                continue;
+            }
+            qsizetype first = i;
+            while (first > 0 && target[size_t(first - 1)] < 0)
+                --first;
+            beginRemoveRows({}, int(head + first), int(head + i));
+            rows.remove(head + first, i - first + 1);
             endRemoveRows();
+            i = first - 1;
         }
-        if (inserted > 0) {
-            beginInsertRows({}, int(head), int(head + inserted - 1));
-            rows.insert(head, inserted, Row{});
-            std::copy(next.begin() + head, next.begin() + head + inserted, rows.begin() + head);
+        for (qsizetype j = 0; j < newMiddle;) {
+            if (!arrives[size_t(j)]) {
+                ++j;
+                continue;
+            }
+            qsizetype last = j;
+            while (last + 1 < newMiddle && arrives[size_t(last + 1)])
+                ++last;
+            beginInsertRows({}, int(head + j), int(head + last));
+            rows.insert(head + j, last - j + 1, Row{});
+            std::copy(next.begin() + head + j, next.begin() + head + last + 1,
+                      rows.begin() + head + j);
             endInsertRows();
+            j = last + 1;
         }
-        rows = std::move(next);
-        if (last >= first)
-            emit dataChanged(index(int(first)), index(int(last)));
+
+        // The list now holds, at each new place, the kept row as it was or the arrived row.
+        std::vector<qsizetype> was(size_t(newSize), -1);
+        for (qsizetype i = 0; i < head; ++i)
+            was[size_t(i)] = i;
+        for (qsizetype k = 0; k < tail; ++k)
+            was[size_t(newSize - 1 - k)] = oldSize - 1 - k;
+        for (qsizetype i = 0; i < oldMiddle; ++i)
+            if (target[size_t(i)] >= 0)
+                was[size_t(target[size_t(i)])] = head + i;
+        const QList<Row> before = std::exchange(rows, std::move(next));
+        std::vector<bool> changed(size_t(newSize), false);
+        for (qsizetype j = 0; j < newSize; ++j)
+            if (was[size_t(j)] >= 0)
+                changed[size_t(j)] =
+                    !sameContent(before[j], rows[j]) || (indexShown && was[size_t(j)] != j);
+        publishChanges(changed);
     }
+
+private:
+    // Keeps in target the longest run of places that rises, so those rows need not move;
+    // the others become -1 (removed, and inserted again at their new place).
+    static void keepLongestOrderedRun(std::vector<qsizetype>& target);
+    // One dataChanged per run of changed rows; past a few runs, one over all of them.
+    void publishChanges(const std::vector<bool>& changed);
 };
