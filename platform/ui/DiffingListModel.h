@@ -45,6 +45,13 @@ protected:
                     target[size_t(i)] = placeOf.value(keyOf(rows[head + i]), -1);
         }
         keepLongestOrderedRun(target);
+        // When most of the middle changes (another category, say), it is published as one
+        // block out and one block in: ListView loses its place when a few kept rows stand
+        // between long runs that leave and arrive.
+        const auto kept = qsizetype(std::count_if(target.begin(), target.end(),
+                                                  [](qsizetype place) { return place >= 0; }));
+        if (kept < (oldMiddle - kept) + (newMiddle - kept))
+            std::fill(target.begin(), target.end(), -1);
 
         // Kept rows keep what they drew until the data changes below.
         std::vector<bool> arrives(size_t(newMiddle), true);
