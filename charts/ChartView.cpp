@@ -92,10 +92,6 @@ QVariantList ChartView::chartSlices() const {
     return chartSlicesForDrawing(pieChartData_.value());
 }
 
-QVariantList ChartView::chartColors() const {
-    return completionChartColors();
-}
-
 QString ChartView::centreName() const {
     const auto& selected = selectedCategory_.value();
     return selected ? selected->shownName() : QString();

@@ -36,7 +36,6 @@ class ChartView : public QObject {
     Q_PROPERTY(bool isEditing READ isEditing WRITE setIsEditing NOTIFY changed)
     Q_PROPERTY(ReminderListModel* rows READ rows CONSTANT)
     Q_PROPERTY(QVariantList chartSlices READ chartSlices NOTIFY slicesChanged)
-    Q_PROPERTY(QVariantList chartColors READ chartColors CONSTANT)
     Q_PROPERTY(QString centreName READ centreName NOTIFY changed)
     Q_PROPERTY(QString centrePercentage READ centrePercentage NOTIFY changed)
     Q_PROPERTY(bool showsBulkDelete READ showsBulkDelete NOTIFY changed)
@@ -81,7 +80,6 @@ public:
     QList<std::shared_ptr<Reminder>> shownRows() const;
     ReminderListModel* rows() { return &rows_; }
     QVariantList chartSlices() const;
-    QVariantList chartColors() const;
     QString centreName() const;
     // From the records, not the slices; empty when the category has no reminders.
     QString centrePercentage() const;

@@ -1,6 +1,5 @@
 #include "PieChartData.h"
 
-#include <QColor>
 #include <QVariantMap>
 
 QVariantList chartSlicesForDrawing(const PieChartSlices& slices) {
@@ -10,10 +9,4 @@ QVariantList chartSlicesForDrawing(const PieChartSlices& slices) {
             QVariantMap{{QStringLiteral("amount"), slice.amount},
                         {QStringLiteral("label"), ReminderStatusValues::shownName(slice.type)}});
     return list;
-}
-
-QVariantList completionChartColors() {
-    QColor translucent(Qt::cyan);
-    translucent.setAlphaF(0.3f);
-    return {QColor(Qt::cyan), translucent};
 }

@@ -18,5 +18,3 @@ using PieChartSlices = QList<PieChartData>;
 // What a ring chart draws from slices: each slice as {amount, label}, the label being the
 // status's shown name, which also picks the colour in order of first appearance.
 QVariantList chartSlicesForDrawing(const PieChartSlices& slices);
-// The colour range of completion charts: cyan, then cyan at 30 % opacity.
-QVariantList completionChartColors();

@@ -87,10 +87,6 @@ QVariantList App_WidgetEntryView::pieChartDataVariant() const {
     return chartSlicesForDrawing(pieChartData_);
 }
 
-QVariantList App_WidgetEntryView::chartColors() const {
-    return completionChartColors();
-}
-
 QString App_WidgetEntryView::noRemindersText() const {
     return QCoreApplication::translate("Localizable", "There are no reminders");
 }

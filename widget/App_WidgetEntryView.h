@@ -26,7 +26,6 @@ class App_WidgetEntryView : public QObject {
     Q_PROPERTY(WidgetKit::WidgetFamily widgetFamily READ family CONSTANT)
     Q_PROPERTY(SmallState smallState READ smallState CONSTANT)
     Q_PROPERTY(QVariantList pieChartData READ pieChartDataVariant NOTIFY pieChartDataChanged)
-    Q_PROPERTY(QVariantList chartColors READ chartColors CONSTANT)
     Q_PROPERTY(QString percentageText READ percentageText CONSTANT)
     Q_PROPERTY(QVariantList rows READ rowsVariant CONSTANT)
     Q_PROPERTY(QString noRemindersText READ noRemindersText CONSTANT)
@@ -56,7 +55,6 @@ public:
     QList<Row> rows() const;
     const PieChartSlices& pieChartData() const { return pieChartData_; }
     QVariantList pieChartDataVariant() const;
-    QVariantList chartColors() const;
     QString noRemindersText() const;
     QString noPendingText() const;
     // Any other family shows the widget's name, as is.
