@@ -207,6 +207,43 @@ private slots:
         QVERIFY(!a->isDeleted());
     }
 
+    // Long groups: after another category is chosen, a row is completed or the search
+    // narrows and widens the list, the list shows the top rows of what it now holds.
+    void longListsShowTheirTopAfterEachChange() {
+        for (int i = 0; i < 300; ++i) {
+            fixture_.add("Pets", QStringLiteral("p%1").arg(i), i % 5 == 0, i);
+            fixture_.add("Games", QStringLiteral("g%1").arg(i), i % 5 == 4, i);
+        }
+        fixture_.save();
+        QVERIFY(open("Pets"));
+        QQuickItem* area = find(window_, "reminderList");
+        auto drawnInList = [&](const QString& name) {
+            QQuickItem* item = row(name);
+            return item && area->mapRectToScene(area->boundingRect())
+                               .contains(item->mapRectToScene(item->boundingRect()).center());
+        };
+        QVERIFY(drawnInList("pendingHeader"));
+        QVERIFY(drawnInList("pending:p1"));
+
+        click(window_, row("row:Games"));
+        QVERIFY(drawnInList("pendingHeader"));
+        QVERIFY(drawnInList("pending:g0"));
+
+        click(window_, row("pending:g0"));
+        QTRY_COMPARE(pendingTexts(list()).first(), QStringLiteral("g1"));
+        QVERIFY(drawnInList("pending:g1"));
+        QVERIFY(drawnInList("pending:g2"));
+
+        click(window_, find(window_, "listSearch"));
+        type(window_, "7");
+        QVERIFY(drawnInList("pending:g7"));
+        QVERIFY(drawnInList("pending:g17"));
+        QTRY_VERIFY(findOnly(window_, "pending:g2") == nullptr);
+        QTest::keyClick(window_, Qt::Key_Backspace);
+        QVERIFY(drawnInList("pendingHeader"));
+        QVERIFY(drawnInList("pending:g2"));
+    }
+
     // In edit mode a row dragged by its handle lands where it is dropped, in its own group
     // only; Ctrl+Up/Down move the focused row.
     void draggingReordersWithinTheGroup() {
