@@ -262,66 +262,48 @@ Pane {
                 Layout.fillWidth: true
                 wrapMode: Text.Wrap
             }
-            ToolButton {
-                objectName: "rowDelete"
-                visible: !entry.header && root.view.isEditing
-                focusPolicy: Qt.NoFocus // the row's Delete key does the same
-                text: Screens.Symbols.glyph("trash")
-                font.family: Theme.symbolFont
-                font.pointSize: TextStyles.title3
-                palette.buttonText: Theme.redText
-                Accessible.name: root.view.title("Delete reminder")
-                onClicked: root.view.deleteBySwipe(entry.idText)
+            // The edit mode's controls are built only while it is on: most rows never need
+            // them. By URL: a Loader cannot instantiate an inline component of a bound file.
+            Loader {
+                active: !entry.header && root.view.isEditing
+                visible: active
+                source: "RowDeleteButton.qml"
+                onLoaded: {
+                    const button = item as RowDeleteButton
+                    button.Accessible.name = root.view.title("Delete reminder")
+                    button.clicked.connect(() => root.view.deleteBySwipe(entry.idText))
+                }
             }
             // Room for the reorder handle drawn over the row's end.
             Item {
-                visible: handle.visible
+                visible: handle.active
                 implicitWidth: handle.width
             }
         }
         // Dragged, the row follows the pointer and lands where it is dropped.
-        Label {
+        Loader {
             id: handle
-            objectName: "reorderHandle"
-            visible: !entry.header && root.view.isEditing
+            active: !entry.header && root.view.isEditing
+            visible: active
             anchors.right: entry.right
             anchors.rightMargin: entry.rightPadding
             anchors.verticalCenter: entry.verticalCenter
-            text: Screens.Symbols.glyph("line.3.horizontal")
-            font.family: Theme.symbolFont
-            font.pointSize: TextStyles.title
-            color: Theme.secondaryText
-            // Read as the grip below, not as its symbol.
-            Accessible.ignored: true
-            // Kept from the list's own flick, so the drag moves the row, not the list.
-            MouseArea {
-                id: reorder
-                Accessible.role: Accessible.Grip
-                Accessible.name: root.view.title("Reorder")
-                property real startY
-                property real dragY
-                anchors.fill: parent
-                anchors.margins: -6
-                preventStealing: true
-                onPressed: mouse => {
-                    reorder.startY = reorder.mapToItem(null, mouse.x, mouse.y).y
-                    reorder.dragY = 0
-                }
-                onPositionChanged: mouse => {
-                    reorder.dragY = reorder.mapToItem(null, mouse.x, mouse.y).y - reorder.startY
-                }
-                onReleased: mouse => {
+            source: "ReorderHandle.qml"
+            onLoaded: {
+                const grip = handle.item as ReorderHandle
+                grip.accessibleName = root.view.title("Reorder")
+                grip.dropped.connect(at => {
                     const list = entry.ListView.view
-                    const at = reorder.mapToItem(list.contentItem, mouse.x, mouse.y)
-                    reorder.dragY = 0
-                    const target = list.indexAt(at.x, at.y)
+                    const inList = list.contentItem.mapFromItem(null, at.x, at.y)
+                    const target = list.indexAt(inList.x, inList.y)
                     if (target >= 0)
                         root.view.dropReminder(entry.idText, target)
-                }
+                })
             }
         }
-        transform: Translate { y: reorder.dragY }
-        z: reorder.pressed ? 2 : 0
+        // The row follows its reorder handle's drag.
+        transform: Translate { y: (handle.item as ReorderHandle)?.dragY ?? 0 }
+        z: (handle.item as ReorderHandle)?.dragging ? 2 : 0
         swipe.right: Rectangle {
             objectName: "swipeDelete"
             width: entry.height * 1.6

@@ -254,7 +254,8 @@ private slots:
         fixture_.add("Pets", "done too", true, 4);
         fixture_.save();
         QVERIFY(open("Pets"));
-        QVERIFY(!findIn(row("pending:a"), "reorderHandle")->isVisible());
+        const QQuickItem* hidden = findIn(row("pending:a"), "reorderHandle");
+        QVERIFY(!hidden || !hidden->isVisible());
         click(window_, find(window_, "editButton"));
         QTRY_VERIFY(list()->isEditing());
         QQuickItem* handle = nullptr;

@@ -50,7 +50,8 @@ protected:
         // between long runs that leave and arrive.
         const auto kept = qsizetype(std::count_if(target.begin(), target.end(),
                                                   [](qsizetype place) { return place >= 0; }));
-        if (kept < (oldMiddle - kept) + (newMiddle - kept))
+        const qsizetype moved = (oldMiddle - kept) + (newMiddle - kept);
+        if (moved > 16 && kept < moved)
             std::fill(target.begin(), target.end(), -1);
 
         // Kept rows keep what they drew until the data changes below.
