@@ -69,22 +69,26 @@ qint64 ChartView::categoryCount() const {
     return selected ? actions_.index().counts(*selected).all : 0;
 }
 
-QList<std::shared_ptr<Reminder>> ChartView::categoryReminders() const {
+void ChartView::visitShownRows(const std::function<void(Reminder*)>& visit) const {
     const auto& selected = selectedCategory_.value();
     if (!selected)
-        return {};
-    return actions_.index().filedUnder(selected->rawValue(), actions_.order());
+        return;
+    const qint64 filter = filterByCompletedStatus();
+    // Read in place: this runs after every change of the store.
+    for (Reminder* reminder :
+         actions_.index().filedUnderInPlace(selected->rawValue(), actions_.order())) {
+        const bool status =
+            (filter == 0 && reminder->completed()) || (filter == 1 && !reminder->completed());
+        if (status && TextRules::matchesSearch(reminder->text(), searchText_))
+            visit(reminder);
+    }
 }
 
 QList<std::shared_ptr<Reminder>> ChartView::shownRows() const {
     QList<std::shared_ptr<Reminder>> result;
-    const qint64 filter = filterByCompletedStatus();
-    for (const auto& reminder : categoryReminders()) {
-        const bool status =
-            (filter == 0 && reminder->completed()) || (filter == 1 && !reminder->completed());
-        if (status && TextRules::matchesSearch(reminder->text(), searchText_))
-            result.append(reminder);
-    }
+    visitShownRows([&](Reminder* reminder) {
+        result.append(std::static_pointer_cast<Reminder>(reminder->shared_from_this()));
+    });
     return result;
 }
 
@@ -124,12 +128,15 @@ QString ChartView::title(const QString& key) const {
 void ChartView::refresh() {
     QList<ReminderListModel::Row> rows;
     QSet<QUuid> shownSelected;
-    for (const auto& reminder : shownRows()) {
-        const bool selected = multiSelection_.contains(reminder->id());
+    rows.reserve(rows_.rows().size() + 1);
+    visitShownRows([&](Reminder* reminder) {
+        const bool selected =
+            !multiSelection_.isEmpty() && multiSelection_.contains(reminder->id());
         if (selected)
             shownSelected.insert(reminder->id());
-        rows.append({reminder, true, selected});
-    }
+        rows.append(
+            {std::static_pointer_cast<Reminder>(reminder->shared_from_this()), true, selected});
+    });
     // What the user cannot see must not stay selected for the next bulk action: a reminder
     // hidden by the category, the switch, the search or its own change leaves the selection.
     if (shownSelected.size() < multiSelection_.size())

@@ -18,6 +18,7 @@
 #include <QUuid>
 #include <QtQml/qqmlregistration.h>
 
+#include <functional>
 #include <optional>
 
 // The overview of the selected category: the completion ring with the category's name and
@@ -74,7 +75,8 @@ public:
     Q_INVOKABLE void toggleSelected(const QString& id);
 
     // The selected category's reminders in query (text) order; the filters do not apply.
-    QList<std::shared_ptr<Reminder>> categoryReminders() const;
+    // Calls visit for each reminder the rows show, in their order.
+    void visitShownRows(const std::function<void(Reminder*)>& visit) const;
     qint64 categoryCount() const;
     // The category reminders passing the search and the status switch.
     QList<std::shared_ptr<Reminder>> shownRows() const;

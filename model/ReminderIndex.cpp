@@ -260,6 +260,13 @@ std::vector<Reminder*>& ReminderIndex::ordered(int slot, Order order) {
     return slots_[size_t(slot)].orders[size_t(order)].list;
 }
 
+const std::vector<Reminder*>& ReminderIndex::filedUnderInPlace(const QString& category,
+                                                               int sortAttribute) {
+    static const std::vector<Reminder*> none;
+    const Slot* found = findSlot(category);
+    return found ? ordered(int(found - slots_.data()), orderFor(sortAttribute)) : none;
+}
+
 QList<std::shared_ptr<Reminder>> ReminderIndex::filedUnder(const QString& category,
                                                            int sortAttribute) {
     const Slot* found = findSlot(category);

@@ -163,15 +163,20 @@ QList<std::shared_ptr<Reminder>> ReminderView::completedList() const {
 }
 
 void ReminderView::refreshLists() {
-    auto rowsOf = [this](const QList<std::shared_ptr<Reminder>>& reminders) {
-        QList<ReminderListModel::Row> rows;
-        rows.reserve(reminders.size());
-        for (const auto& reminder : reminders)
-            rows.append({reminder, TextRules::matchesSearch(reminder->text(), searchText_)});
-        return rows;
-    };
-    pendingRows_.setRows(rowsOf(pendingList()));
-    completedRows_.setRows(rowsOf(completedList()));
+    // Both groups in one pass over the category, read in place: this runs after every change.
+    QList<ReminderListModel::Row> pending, completed;
+    if (const auto& selected = selectedCategory_.value()) {
+        const auto& filed =
+            actions_.index().filedUnderInPlace(selected->rawValue(), actions_.order());
+        pending.reserve(pendingRows_.rows().size() + 1);
+        completed.reserve(completedRows_.rows().size() + 1);
+        for (Reminder* reminder : filed)
+            (reminder->completed() ? completed : pending)
+                .append({std::static_pointer_cast<Reminder>(reminder->shared_from_this()),
+                         TextRules::matchesSearch(reminder->text(), searchText_)});
+    }
+    pendingRows_.setRows(std::move(pending));
+    completedRows_.setRows(std::move(completed));
     refreshGroups();
     emit listsChanged();
 }
