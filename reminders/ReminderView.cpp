@@ -148,9 +148,10 @@ QList<std::shared_ptr<Reminder>> ReminderView::list(Section section) const {
     if (!selected)
         return result;
     const bool completed = section == Section::Completed;
-    for (const auto& reminder : actions_.index().filedUnder(selected->rawValue(), actions_.order()))
+    for (Reminder* reminder :
+         actions_.index().filedUnderInPlace(selected->rawValue(), actions_.order()))
         if (reminder->completed() == completed)
-            result.append(reminder);
+            result.append(std::static_pointer_cast<Reminder>(reminder->shared_from_this()));
     return result;
 }
 
@@ -333,7 +334,9 @@ void ReminderView::moveReminderBy(const QString& id, int step) {
         return;
     const int offset = place->second;
     const int target = offset + step;
-    if (target < 0 || target >= list(place->first).size())
+    const auto counts = actions_.index().counts(*selectedCategory_.value());
+    const qint64 size = place->first == Section::Completed ? counts.completed : counts.pending();
+    if (target < 0 || target >= size)
         return;
     // Destination counts positions before the move: going down it lies past the target.
     moveReminders(place->first, {offset}, step < 0 ? target : target + 1);
@@ -365,9 +368,12 @@ void ReminderView::deleteRemindersAtOffsets(Section section, QList<int> offsets)
 
 void ReminderView::moveReminders(Section section, QList<int> sources, int destination) {
     QList<std::shared_ptr<Reminder>> items = list(section);
-    std::stable_sort(items.begin(), items.end(), [](const auto& a, const auto& b) {
+    auto byOrderIndex = [](const auto& a, const auto& b) {
         return a->orderIndex() < b->orderIndex();
-    });
+    };
+    // The group is read in the list's order, which is already this one but for ties.
+    if (!std::is_sorted(items.begin(), items.end(), byOrderIndex))
+        std::stable_sort(items.begin(), items.end(), byOrderIndex);
     std::sort(sources.begin(), sources.end());
     sources.erase(std::unique(sources.begin(), sources.end()), sources.end());
     destination = std::clamp(destination, 0, int(items.size()));
