@@ -24,6 +24,17 @@ Q_IMPORT_QML_PLUGIN(Nudgebox_PlatformPlugin)
 
 using namespace ui;
 
+// The tablet window over a fixture's store, drawn and exposed (window is null otherwise).
+struct PadWindow {
+    explicit PadWindow(ScreenFixture& fixture)
+        : appView(fixture.context(), &phase, UIUserInterfaceIdiom::Pad, fixture.services)
+        , window(show(engine, appView)) {}
+    ScenePhaseSource phase;
+    AppView appView;
+    QQmlApplicationEngine engine;
+    QQuickWindow* window;
+};
+
 class UiTest : public QObject {
     Q_OBJECT
     ScreenFixture fixture_;
@@ -35,10 +46,8 @@ private slots:
         fixture_.add("Pets", "Feed the cat", true);
         fixture_.add("Pets", "Walk the dog");
         fixture_.save();
-        ScenePhaseSource phase;
-        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::Pad, fixture_.services);
-        QQmlApplicationEngine engine;
-        QQuickWindow* window = show(engine, appView);
+        PadWindow pad(fixture_);
+        QQuickWindow* window = pad.window;
         QVERIFY(window);
 
         // Three columns on a tablet, all visible.
@@ -48,7 +57,7 @@ private slots:
         QQuickItem* row = nullptr;
         QTRY_VERIFY((row = find(window, "row:Pets")) != nullptr);
         click(window, row);
-        QCOMPARE(appView.selectedCategory(),
+        QCOMPARE(pad.appView.selectedCategory(),
                  std::optional(ReminderCategory(ReminderCategory::pets)));
         QTRY_VERIFY(!find(window, "noCategory")->isVisible());
         QTRY_VERIFY(find(window, "pending:Walk the dog") != nullptr);
@@ -62,17 +71,17 @@ private slots:
         QObject* menu = window->findChild<QObject*>("sidebarRowMenu");
         QVERIFY(menu);
         QTRY_VERIFY(menu->property("opened").toBool());
-        QCOMPARE(appView.mainView()->selectedCategoryRawValue(), QStringLiteral("Pets"));
-        QVERIFY(
-            showsExactly(menu, appView.mainView()->rowMenu("Games", MainView::Section::Others)));
+        QCOMPARE(pad.appView.mainView()->selectedCategoryRawValue(), QStringLiteral("Pets"));
+        QVERIFY(showsExactly(menu,
+                             pad.appView.mainView()->rowMenu("Games", MainView::Section::Others)));
         // Choosing an entry acts on the row the menu was opened for.
         click(window, shownItem(menu, "Add favorite"));
-        QTRY_COMPARE(appView.mainView()->favoriteNames(), QStringList{"Games"});
+        QTRY_COMPARE(pad.appView.mainView()->favoriteNames(), QStringList{"Games"});
         QTRY_VERIFY(!menu->property("visible").toBool());
 
         // Clicking the Others header collapses the section through the view.
         click(window, find(window, "othersHeader"));
-        QVERIFY(!appView.mainView()->isOthersExpanded());
+        QVERIFY(!pad.appView.mainView()->isOthersExpanded());
         QTRY_VERIFY(find(window, "row:Pets") == nullptr);
     }
 
@@ -132,12 +141,10 @@ private slots:
         for (int i = 0; i < 2000; ++i)
             fixture_.add("Pets", QStringLiteral("Reminder %1").arg(i), i % 2 == 0, i);
         fixture_.save();
-        ScenePhaseSource phase;
-        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::Pad, fixture_.services);
-        QQmlApplicationEngine engine;
-        QQuickWindow* window = show(engine, appView);
+        PadWindow pad(fixture_);
+        QQuickWindow* window = pad.window;
         QVERIFY(window);
-        appView.mainView()->select("Pets");
+        pad.appView.mainView()->select("Pets");
         QQuickItem* row = nullptr;
         QTRY_VERIFY((row = find(window, "pending:" + markup)) != nullptr);
         auto* label = qobject_cast<QQuickItem*>(row->findChild<QObject*>("reminderLabel"));
@@ -146,7 +153,7 @@ private slots:
         QVERIFY(label);
         QCOMPARE(label->property("text").toString(), BidiIsolate::isolated(markup));
         QCOMPARE(label->property("textFormat").toInt(), int(Qt::PlainText));
-        appView.reminderView()->copyToClipboard(row->property("idText").toString());
+        pad.appView.reminderView()->copyToClipboard(row->property("idText").toString());
         QCOMPARE(fixture_.services.pasteboard, markup);
         // The overview column draws its rows the same way.
         std::function<void(QQuickItem*, QStringList*)> labels = [&](QQuickItem* item,
@@ -175,10 +182,8 @@ private slots:
     }
 
     void aReminderTypedInTheAddRowAppearsInThePendingGroup() {
-        ScenePhaseSource phase;
-        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::Pad, fixture_.services);
-        QQmlApplicationEngine engine;
-        QQuickWindow* window = show(engine, appView);
+        PadWindow pad(fixture_);
+        QQuickWindow* window = pad.window;
         QVERIFY(window);
         QQuickItem* row = nullptr;
         QTRY_VERIFY((row = find(window, "row:Groceries")) != nullptr);
@@ -222,10 +227,8 @@ private slots:
         fixture_.add("Pets", "b");
         fixture_.add("Pets", "c");
         fixture_.save();
-        ScenePhaseSource phase;
-        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::Pad, fixture_.services);
-        QQmlApplicationEngine engine;
-        QQuickWindow* window = show(engine, appView);
+        PadWindow pad(fixture_);
+        QQuickWindow* window = pad.window;
         QVERIFY(window);
         QQuickItem* row = nullptr;
         QTRY_VERIFY((row = find(window, "row:Pets")) != nullptr);
@@ -285,10 +288,8 @@ private slots:
         fixture_.add("Pets", "b");
         fixture_.add("Games", "g");
         fixture_.save();
-        ScenePhaseSource phase;
-        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::Pad, fixture_.services);
-        QQmlApplicationEngine engine;
-        QQuickWindow* window = show(engine, appView);
+        PadWindow pad(fixture_);
+        QQuickWindow* window = pad.window;
         QVERIFY(window);
         QQuickItem* row = nullptr;
         QTRY_VERIFY((row = find(window, "row:Pets")) != nullptr);
@@ -331,10 +332,8 @@ private slots:
         auto second = fixture_.add("Pets", "second", false, 2);
         auto third = fixture_.add("Pets", "third", false, 3);
         fixture_.save();
-        ScenePhaseSource phase;
-        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::Pad, fixture_.services);
-        QQmlApplicationEngine engine;
-        QQuickWindow* window = show(engine, appView);
+        PadWindow pad(fixture_);
+        QQuickWindow* window = pad.window;
         QVERIFY(window);
         QQuickItem* category = nullptr;
         QTRY_VERIFY((category = find(window, "row:Pets")) != nullptr);
@@ -348,12 +347,12 @@ private slots:
         QTRY_VERIFY(menu->property("opened").toBool());
         QVERIFY(!first->completed() && !second->completed() && !third->completed());
         QVERIFY(!fixture_.context()->hasChanges());
-        QVERIFY(showsExactly(menu, appView.reminderView()->rowMenu(second->idText())));
+        QVERIFY(showsExactly(menu, pad.appView.reminderView()->rowMenu(second->idText())));
 
         // Meanwhile the rows shift: one comes in above, the first leaves the group.
         auto above = fixture_.add("Pets", "above", false, 0);
         fixture_.save();
-        appView.reminderView()->toggleCompletion(first->idText());
+        pad.appView.reminderView()->toggleCompletion(first->idText());
         QTRY_VERIFY(find(window, "pending:above") != nullptr);
         QTRY_VERIFY(find(window, "completed:first") != nullptr);
         QVERIFY(menu->property("opened").toBool());
@@ -370,17 +369,16 @@ private slots:
         fixture_.add("Pets", "done", true);
         fixture_.add("Pets", "todo");
         fixture_.save();
-        ScenePhaseSource phase;
-        AppView appView(fixture_.context(), &phase, UIUserInterfaceIdiom::Pad, fixture_.services);
-        QQmlApplicationEngine engine;
-        QQuickWindow* window = show(engine, appView);
+        PadWindow pad(fixture_);
+        QQuickWindow* window = pad.window;
         QVERIFY(window);
         QQuickItem* row = nullptr;
         QTRY_VERIFY((row = find(window, "row:Pets")) != nullptr);
         QObject* rowMenu = window->findChild<QObject*>("sidebarRowMenu");
         QObject* headerMenu = window->findChild<QObject*>("sidebarHeaderMenu");
         QVERIFY(rowMenu && headerMenu);
-        const MenuOffers offers = appView.mainView()->rowMenu("Pets", MainView::Section::Others);
+        const MenuOffers offers =
+            pad.appView.mainView()->rowMenu("Pets", MainView::Section::Others);
         QCOMPARE(offers.titles(), (QStringList{"Add favorite", "Set as default",
                                                "Mark all as completed", "Delete all reminders"}));
         for (int opening = 0; opening < 5; ++opening) {
@@ -392,11 +390,11 @@ private slots:
 
             click(window, find(window, "othersHeader"), Qt::RightButton);
             QTRY_VERIFY(headerMenu->property("opened").toBool());
-            QVERIFY(showsExactly(headerMenu, appView.mainView()->othersHeaderMenu()));
+            QVERIFY(showsExactly(headerMenu, pad.appView.mainView()->othersHeaderMenu()));
             QTest::keyClick(window, Qt::Key_Escape);
             QTRY_VERIFY(!headerMenu->property("visible").toBool());
         }
-        QVERIFY(appView.mainView()->isOthersExpanded()); // a right click never toggles
+        QVERIFY(pad.appView.mainView()->isOthersExpanded()); // a right click never toggles
         QVERIFY(!fixture_.context()->hasChanges());
     }
 

@@ -19,6 +19,16 @@ class WidgetTest : public QObject {
     std::unique_ptr<App_WidgetEntryView> draw(WidgetFamily family) {
         return std::make_unique<App_WidgetEntryView>(family, reminders_.get(), fixture_.services);
     }
+    // The default store both processes open, as the application opens it, saving by hand.
+    static std::unique_ptr<ModelContainer> openApplicationStore() {
+        ModelConfiguration configuration;
+        configuration.autosaveEnabled = false;
+        QString error;
+        auto container = NudgeboxStore::open(configuration, &error);
+        if (!container)
+            qWarning() << "the store does not open:" << error;
+        return container;
+    }
     void handOver(const QStringList& ids) {
         UserDefaults shared(AppGroup::identifier());
         writeSetting(shared, SettingsKeys::completedReminders, ids);
@@ -104,11 +114,8 @@ private slots:
     // drawing reads the store through the widget's own connection and must show the applied
     // completions, in the ring and in the list.
     void theRedrawAfterAHandOverShowsItsCompletions() {
-        ModelConfiguration configuration; // the default store both processes open
-        configuration.autosaveEnabled = false;
-        QString error;
-        auto application = NudgeboxStore::open(configuration, &error);
-        QVERIFY2(application, qPrintable(error));
+        auto application = openApplicationStore();
+        QVERIFY(application);
         ModelContext* context = application->mainContext();
         QList<std::shared_ptr<Reminder>> all;
         for (int i = 0; i < 3; ++i) {
@@ -155,11 +162,8 @@ private slots:
     // counts: records added, completed, reopened, deleted, several times between two drawings,
     // or so many at once that the widget reads everything again.
     void theRingFollowsEveryChangeOfTheApplication() {
-        ModelConfiguration configuration; // the default store both processes open
-        configuration.autosaveEnabled = false;
-        QString error;
-        auto application = NudgeboxStore::open(configuration, &error);
-        QVERIFY2(application, qPrintable(error));
+        auto application = openApplicationStore();
+        QVERIFY(application);
         ModelContext* context = application->mainContext();
         App_Widget widget;
         auto drawnCounts = [&] {

@@ -157,19 +157,9 @@ void CollectionDiscovery::create(const QString& displayName) {
     if (inFlight_)
         inFlight_->abort();
     pendingName_ = name;
-    tooLarge_ = false;
     pendingUrl_ =
         home_.resolved(QUrl(QUuid::createUuid().toString(QUuid::WithoutBraces) + QLatin1Char('/')));
-    tlsProblem_.clear();
-    QNetworkReply* reply =
-        manager_->sendCustomRequest(request(pendingUrl_), "MKCALENDAR", mkcalendarBody(name));
-    inFlight_ = reply;
-    connect(reply, &QNetworkReply::sslErrors, this, [this](const QList<QSslError>& errors) {
-        QStringList texts;
-        for (const QSslError& error : errors)
-            texts << error.errorString();
-        tlsProblem_ = texts.join(QStringLiteral("; "));
-    });
+    QNetworkReply* reply = send(request(pendingUrl_), "MKCALENDAR", mkcalendarBody(name));
     connect(reply, &QNetworkReply::finished, this,
             [this, reply] { finished(reply, Step::Create); });
     emit busyChanged();
@@ -178,10 +168,16 @@ void CollectionDiscovery::create(const QString& displayName) {
 void CollectionDiscovery::propfind(const QUrl& url, int depth, Step step) {
     QNetworkRequest propfind = request(url);
     propfind.setRawHeader(QByteArrayLiteral("Depth"), QByteArray::number(depth));
+    QNetworkReply* reply = send(propfind, "PROPFIND", propfindBody(step == Step::Home));
+    connect(reply, &QNetworkReply::finished, this, [this, reply, step] { finished(reply, step); });
+    emit busyChanged();
+}
+
+QNetworkReply* CollectionDiscovery::send(const QNetworkRequest& request, const QByteArray& verb,
+                                         const QByteArray& body) {
     tlsProblem_.clear();
     tooLarge_ = false;
-    QNetworkReply* reply =
-        manager_->sendCustomRequest(propfind, "PROPFIND", propfindBody(step == Step::Home));
+    QNetworkReply* reply = manager_->sendCustomRequest(request, verb, body);
     inFlight_ = reply;
     // Certificate errors are not ignored: the handshake fails and the reason is kept.
     connect(reply, &QNetworkReply::sslErrors, this, [this](const QList<QSslError>& errors) {
@@ -197,8 +193,7 @@ void CollectionDiscovery::propfind(const QUrl& url, int depth, Step step) {
             reply->abort();
         }
     });
-    connect(reply, &QNetworkReply::finished, this, [this, reply, step] { finished(reply, step); });
-    emit busyChanged();
+    return reply;
 }
 
 QString CollectionDiscovery::replyError(QNetworkReply* reply, int status) const {

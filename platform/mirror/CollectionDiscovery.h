@@ -47,6 +47,9 @@ signals:
 private:
     enum class Step { Entry, Principal, Home, Create };
     void propfind(const QUrl& url, int depth, Step step);
+    // Sends one request, the reply watched for certificate problems and oversized answers.
+    QNetworkReply* send(const QNetworkRequest& request, const QByteArray& verb,
+                        const QByteArray& body);
     void finished(QNetworkReply* reply, Step step);
     void entryAnswered(const QUrl& url, const QList<DavResponse>& responses);
     void homeAnswered(const QUrl& url, const QList<DavResponse>& responses);
