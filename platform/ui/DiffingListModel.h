@@ -35,7 +35,9 @@ protected:
         // The middle: for each old row its place in the new list, or -1.
         const qsizetype oldMiddle = oldSize - head - tail, newMiddle = newSize - head - tail;
         std::vector<qsizetype> target(size_t(oldMiddle), -1);
-        if (oldMiddle > 0 && newMiddle > 0) {
+        if (!walkMiddle(rows, next, head, oldMiddle, newMiddle, keyOf, target) && oldMiddle > 0 &&
+            newMiddle > 0) {
+            std::fill(target.begin(), target.end(), -1);
             QHash<decltype(keyOf(next[0])), qsizetype> placeOf;
             placeOf.reserve(newMiddle);
             for (qsizetype j = head; j < head + newMiddle; ++j)
@@ -43,8 +45,8 @@ protected:
             if (placeOf.size() == newMiddle) // keys are unique, as they should be
                 for (qsizetype i = 0; i < oldMiddle; ++i)
                     target[size_t(i)] = placeOf.value(keyOf(rows[head + i]), -1);
+            keepLongestOrderedRun(target);
         }
-        keepLongestOrderedRun(target);
         // When most of the middle changes (another category, say), it is published as one
         // block out and one block in: ListView loses its place when a few kept rows stand
         // between long runs that leave and arrive.
@@ -105,6 +107,32 @@ protected:
     }
 
 private:
+    // Most changes are a few rows out or in (a completed row leaves one group for the other):
+    // both middles are walked side by side, a mismatch read as one row out, one row in or one
+    // replaced. Past a few mismatches it gives up, and the keys are hashed instead.
+    template <class Row, class KeyOf>
+    static bool walkMiddle(const QList<Row>& rows, const QList<Row>& next, qsizetype head,
+                           qsizetype oldMiddle, qsizetype newMiddle, KeyOf& keyOf,
+                           std::vector<qsizetype>& target) {
+        const qsizetype oldEnd = head + oldMiddle, newEnd = head + newMiddle;
+        int mismatches = 0;
+        for (qsizetype i = head, j = head; i < oldEnd && j < newEnd;) {
+            if (keyOf(rows[i]) == keyOf(next[j])) {
+                target[size_t(i - head)] = j++;
+                ++i;
+            } else if (++mismatches > 8) {
+                return false;
+            } else if (i + 1 < oldEnd && keyOf(rows[i + 1]) == keyOf(next[j])) {
+                ++i; // rows[i] left
+            } else if (j + 1 < newEnd && keyOf(rows[i]) == keyOf(next[j + 1])) {
+                ++j; // next[j] arrived
+            } else {
+                ++i; // replaced
+                ++j;
+            }
+        }
+        return true;
+    }
     // Keeps in target the longest run of places that rises, so those rows need not move;
     // the others become -1 (removed, and inserted again at their new place).
     static void keepLongestOrderedRun(std::vector<qsizetype>& target);
