@@ -84,7 +84,14 @@ std::optional<QUuid> Reminder::idFromText(const QString& idText) {
 }
 
 void Reminder::readStored(const StoredRow& row) {
-    setCategoryText(row.text(categoryAttribute).value_or(QString()));
+    // Nearly every row holds a catalogue category: matched on its bytes, no string is made.
+    const auto category = row.utf8(categoryAttribute);
+    if (const auto filed = category ? ReminderCategory::fromRawUtf8(*category) : std::nullopt) {
+        filed_ = qint8(filed->value());
+        otherCategory_.reset();
+    } else {
+        setCategoryText(row.text(categoryAttribute).value_or(QString()));
+    }
     completed_ = row.boolean(completedAttribute).value_or(false);
     if (const auto id = row.uuid(idAttribute))
         id_ = *id;

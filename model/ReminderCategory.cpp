@@ -2,6 +2,7 @@
 
 #include "Localization.h"
 
+#include <string_view>
 #include <utility>
 
 namespace {
@@ -50,6 +51,16 @@ std::optional<ReminderCategory> ReminderCategory::fromRawValue(QStringView rawVa
     for (ReminderCategory category : allCases())
         if (rawValue == category.rawValue())
             return category;
+    return std::nullopt;
+}
+
+std::optional<ReminderCategory> ReminderCategory::fromRawUtf8(QByteArrayView rawValue) {
+    // The raw values are ASCII: equal bytes are equal texts, and bytes that are not valid
+    // UTF-8 match none, as their decoded text would not.
+    const std::string_view bytes(rawValue.data(), size_t(rawValue.size()));
+    for (int i = 0; i < caseCount; ++i)
+        if (bytes == table[size_t(i)].rawValue)
+            return ReminderCategory(Case(i));
     return std::nullopt;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QHashFunctions>
 #include <QString>
 #include <QStringView>
@@ -49,6 +50,8 @@ public:
 
     // Exact, case-sensitive, whole-text match; anything else is no category.
     static std::optional<ReminderCategory> fromRawValue(QStringView rawValue);
+    // The same match on the text's UTF-8 bytes, as the store holds them.
+    static std::optional<ReminderCategory> fromRawUtf8(QByteArrayView rawValue);
     static const std::array<ReminderCategory, caseCount>& allCases();
 
     Case value() const { return value_; }

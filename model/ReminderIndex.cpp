@@ -24,17 +24,22 @@ ReminderIndex::ReminderIndex(ModelContext& context)
         slots_[c.value()].category = c.rawValue();
     for (auto& slot : slots_)
         slot.orders[byStore].built = true;
-    // One pass in store order: every category's store-order list comes out already sorted.
-    for (const auto& reminder : context.fetch<Reminder>()) {
-        const int slot = slotFor(*reminder);
-        reminder->indexedSlot_ = slot;
-        reminder->indexedCompleted_ = reminder->completed();
-        Slot& s = slots_[size_t(slot)];
-        ++s.counts.all;
-        s.counts.completed += reminder->completed() ? 1 : 0;
-        s.orders[byStore].list.push_back(reminder.get());
+    // Counted first, so each category's list is made at its size rather than grown to up
+    // to twice it; then one pass in store order fills them already sorted.
+    context.forEach<Reminder>([this](Reminder& reminder) {
+        const int slot = slotFor(reminder);
+        reminder.indexedSlot_ = slot;
+        reminder.indexedCompleted_ = reminder.completed();
+        Counts& counts = slots_[size_t(slot)].counts;
+        ++counts.all;
+        counts.completed += reminder.completed() ? 1 : 0;
         ++count_;
-    }
+    });
+    for (auto& slot : slots_)
+        slot.orders[byStore].list.reserve(size_t(slot.counts.all));
+    context.forEach<Reminder>([this](Reminder& reminder) {
+        slots_[size_t(reminder.indexedSlot_)].orders[byStore].list.push_back(&reminder);
+    });
     context.addChangeListener([this](const ModelContext::Change& change) { follow(change); });
 }
 

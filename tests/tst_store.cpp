@@ -158,6 +158,77 @@ private slots:
         QCOMPARE(favorites[0]->category(), QString());
     }
 
+    // Ids and categories are matched on their stored bytes; each must read as its text would:
+    // the same UUID as QUuid finds in the text (or a fresh one when it finds none), and the
+    // catalogue category whose raw value the text is exactly.
+    void storedBytesReadAsTheirText() {
+        const QUuid id = QUuid::createUuid();
+        const QString upper = id.toString(QUuid::WithoutBraces).toUpper();
+        QString mixed = upper.toLower();
+        for (qsizetype i = 0; i < mixed.size(); i += 2)
+            mixed[i] = mixed[i].toUpper();
+        QString shifted = upper; // the dashes one place off
+        shifted.remove(8, 1).insert(9, u'-');
+        const QList<QByteArray> ids{
+            upper.toUtf8(),
+            mixed.toUtf8(),
+            id.toString().toUtf8(),
+            upper.toUtf8() + ' ',
+            upper.left(35).toUtf8() + 'G',
+            upper.left(35).toUtf8() + '\0',
+            upper.left(34).toUtf8() + "\xc3\xa9",
+            shifted.toUtf8(),
+            QByteArray("00000000-0000-0000-0000-000000000000"),
+            QByteArray(36, '-'),
+            QByteArray(),
+        };
+        const QList<QByteArray> categories{
+            "Work",    "work",    "Work ", QByteArray("Work\0", 5), "American football",
+            "Wor\xff", "Unknown", ""};
+        {
+            auto container = open();
+            QVERIFY(container);
+        }
+        {
+            QString error;
+            auto db = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWrite, &error);
+            QVERIFY(db);
+            auto literal = [](const QByteArray& bytes) {
+                return bytes.isNull() ? QStringLiteral("NULL")
+                                      : QStringLiteral("CAST(x'%1' AS TEXT)")
+                                            .arg(QString::fromLatin1(bytes.toHex()));
+            };
+            QStringList rows;
+            for (qsizetype i = 0; i < std::max(ids.size(), categories.size()); ++i)
+                rows << QStringLiteral("(%1, %2, '%3')")
+                            .arg(literal(categories[i % categories.size()]),
+                                 literal(ids[i % ids.size()]), QString::number(i));
+            const QString sql =
+                "INSERT INTO Reminder (category, id, text) VALUES " + rows.join(u',') + u';';
+            QVERIFY2(db->exec(sql.toUtf8().constData(), &error), qPrintable(error));
+        }
+        auto container = open();
+        QVERIFY(container);
+        const auto reminders = container->mainContext()->fetch<Reminder>();
+        QCOMPARE(reminders.size(), std::max(ids.size(), categories.size()));
+        for (const auto& reminder : reminders) {
+            const qsizetype i = reminder->text().toLongLong();
+            const QByteArray& storedId = ids[i % ids.size()];
+            const QString idText = QString::fromUtf8(storedId);
+            const QUuid parsed = QUuid::fromString(idText);
+            const bool readable =
+                !storedId.isNull() &&
+                (!parsed.isNull() || idText == u"00000000-0000-0000-0000-000000000000");
+            if (readable)
+                QCOMPARE(reminder->id(), parsed);
+            else
+                QVERIFY2(!reminder->id().isNull() && reminder->id() != id, storedId.constData());
+            const QString category = QString::fromUtf8(categories[i % categories.size()]);
+            QCOMPARE(reminder->category(), category);
+            QCOMPARE(reminder->filedCategory(), ReminderCategory::fromRawValue(category));
+        }
+    }
+
     // A store of the first version keys rows with ids SQLite may hand out again; opening it
     // moves every row into tables that never do, keeping each row id and every stored byte.
     void anOlderStoreIsUpgradedKeepingEveryRowAndByte() {

@@ -102,6 +102,11 @@ QString SqliteStatement::columnText(int column) const {
     return bytes ? QString::fromUtf8(bytes, size) : QString();
 }
 
+QByteArrayView SqliteStatement::columnUtf8(int column) const {
+    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
+    return bytes ? QByteArrayView(bytes, sqlite3_column_bytes(stmt_, column)) : QByteArrayView();
+}
+
 SqliteValue SqliteStatement::columnValue(int column) const {
     return SqliteValue(sqlite3_column_value(stmt_, column));
 }

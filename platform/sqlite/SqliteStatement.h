@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QString>
 
 struct sqlite3_stmt;
@@ -39,6 +40,8 @@ public:
     ColumnType columnType(int column) const;
     qint64 columnInt64(int column) const;
     QString columnText(int column) const;
+    // The stored bytes of a text column as they are, valid until the statement moves on.
+    QByteArrayView columnUtf8(int column) const;
     SqliteValue columnValue(int column) const;
     // A hash of the column's type and stored bytes, to tell whether a row changed.
     size_t columnHash(int column, size_t seed) const;

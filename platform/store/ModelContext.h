@@ -47,6 +47,13 @@ public:
         return result;
     }
 
+    // Calls visit for each record of one type, in store order, deleted ones left out; no list
+    // of handles is made, so a walk over a big store costs no memory.
+    template <class T, class Visit> void forEach(Visit&& visit) {
+        for (const auto& record : liveRecords(T::entityDescription()))
+            visit(static_cast<T&>(*record));
+    }
+
     // Bumped by every change, local or from another connection.
     quint64 generation() const { return generation_; }
 

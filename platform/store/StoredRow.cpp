@@ -2,12 +2,20 @@
 
 #include "../sqlite/SqliteStatement.h"
 
+#include <string_view>
+
 using Type = SqliteStatement::ColumnType;
 
 std::optional<QString> StoredRow::text(int attribute) const {
     if (statement_.columnType(first_ + attribute) != Type::Text)
         return std::nullopt;
     return statement_.columnText(first_ + attribute);
+}
+
+std::optional<QByteArrayView> StoredRow::utf8(int attribute) const {
+    if (statement_.columnType(first_ + attribute) != Type::Text)
+        return std::nullopt;
+    return statement_.columnUtf8(first_ + attribute);
 }
 
 std::optional<bool> StoredRow::boolean(int attribute) const {
@@ -22,11 +30,48 @@ std::optional<qint64> StoredRow::int64(int attribute) const {
     return statement_.columnInt64(first_ + attribute);
 }
 
+namespace {
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// The 8-4-4-4-12 form every id is written in, read without making a string; any other form
+// is left to QUuid.
+std::optional<QUuid> canonicalUuid(QByteArrayView text) {
+    if (text.size() != 36 || text[8] != '-' || text[13] != '-' || text[18] != '-' ||
+        text[23] != '-')
+        return std::nullopt;
+    uchar bytes[16];
+    int at = 0;
+    for (int i = 0; i < 16; ++i) {
+        if (at == 8 || at == 13 || at == 18 || at == 23)
+            ++at;
+        const int high = hexDigit(text[at]);
+        const int low = hexDigit(text[at + 1]);
+        if (high < 0 || low < 0)
+            return std::nullopt;
+        bytes[i] = uchar(high << 4 | low);
+        at += 2;
+    }
+    return QUuid::fromRfc4122(QByteArrayView(bytes, 16));
+}
+} // namespace
+
 std::optional<QUuid> StoredRow::uuid(int attribute) const {
-    const auto stored = text(attribute);
-    const QUuid value = stored ? QUuid::fromString(*stored) : QUuid();
-    if (!stored ||
-        (value.isNull() && *stored != QStringLiteral("00000000-0000-0000-0000-000000000000"))) {
+    // Parsed from the stored bytes: an id is ASCII, and anything else fails either way.
+    const auto stored = utf8(attribute);
+    const auto canonical = stored ? canonicalUuid(*stored) : std::nullopt;
+    const QUuid value = canonical ? *canonical
+                        : stored  ? QUuid::fromString(QUtf8StringView(*stored))
+                                  : QUuid();
+    if (!stored || (value.isNull() && std::string_view(stored->data(), size_t(stored->size())) !=
+                                          "00000000-0000-0000-0000-000000000000")) {
         unreadableUuids_ |= quint32(1) << attribute;
         return std::nullopt;
     }

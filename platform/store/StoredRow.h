@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QString>
 #include <QUuid>
 
@@ -16,6 +17,8 @@ public:
         , first_(firstColumn) {}
 
     std::optional<QString> text(int attribute) const;
+    // A text's stored bytes, without making a string of them: valid until the next row.
+    std::optional<QByteArrayView> utf8(int attribute) const;
     std::optional<bool> boolean(int attribute) const;
     std::optional<qint64> int64(int attribute) const;
     std::optional<QUuid> uuid(int attribute) const;
