@@ -243,6 +243,10 @@ Pane {
         // Tab stops here once; the arrows move between the rows.
         ListView {
             objectName: "chartList"
+            // The list's own (empty) highlight follows the current entry at once: eased, it
+            // keeps the window drawing frames for nothing, at start too.
+            highlightMoveDuration: 0
+            highlightResizeDuration: 0
             Layout.fillWidth: true
             Layout.fillHeight: true
             clip: true

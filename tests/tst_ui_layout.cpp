@@ -170,6 +170,40 @@ private slots:
         QVERIFY(!appView.reminderView()->showPieChartSheet());
     }
 
+    // The lists' highlight is at their current entry as soon as it moves, at start too: eased,
+    // it would keep the window drawing frames that show nothing.
+    void listsFollowTheirCurrentEntryAtOnce() {
+        for (int i = 0; i < 4; ++i)
+            fixture_.add("Pets", QStringLiteral("Chore %1").arg(i), false, i);
+        AppView appView(fixture_.context(), &phase_, UIUserInterfaceIdiom::Pad, fixture_.services);
+        QQmlApplicationEngine engine;
+        QQuickWindow* window = show(engine, appView);
+        QVERIFY(window);
+        click(window, find(window, "row:Pets"));
+        for (const char* name : {"sidebarList", "chartList"}) {
+            auto* list = qobject_cast<QQuickItem*>(find(window, name));
+            QVERIFY(list);
+            QTRY_VERIFY(list->property("count").toInt() > 3);
+            list->forceActiveFocus(Qt::TabFocusReason);
+            for (int step = 0; step < 3; ++step) {
+                auto* highlight = list->property("highlightItem").value<QQuickItem*>();
+                QVERIFY(highlight);
+                // Every place the highlight takes on its way to the entry.
+                QList<qreal> places;
+                const auto track = connect(highlight, &QQuickItem::yChanged, this,
+                                           [&] { places << highlight->y(); });
+                const int before = list->property("currentIndex").toInt();
+                QTest::keyClick(window, Qt::Key_Down);
+                QCOMPARE(list->property("currentIndex").toInt(), before + 1);
+                auto* current = list->property("currentItem").value<QQuickItem*>();
+                QVERIFY(current);
+                QTRY_COMPARE(highlight->y(), current->y());
+                disconnect(track);
+                QVERIFY2(places == QList<qreal>{current->y()}, name);
+            }
+        }
+    }
+
     // A phone shows one column at a time across the whole window: the sidebar, then the list
     // of the category tapped, and back by the button, Escape or Alt+Left, which leave the
     // selection as it is.
