@@ -229,6 +229,82 @@ private slots:
         }
     }
 
+    // A big store's records are its rows, in row order, read without making strings of ids
+    // and categories: gaps in the row ids, ids to repair and odd categories throughout.
+    void aBigStoreReadsAsItsRows() {
+        {
+            auto container = open();
+            QVERIFY(container);
+        }
+        {
+            QString error;
+            auto db = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWrite, &error);
+            QVERIFY(db);
+            QVERIFY2(
+                db->exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                         "WHERE i < 90000) "
+                         "INSERT INTO Reminder (category, completed, id, orderIndex, text) "
+                         "SELECT CASE i % 7 WHEN 0 THEN 'Work' WHEN 1 THEN 'Pets' "
+                         "WHEN 2 THEN 'odd ' || (i % 3) ELSE 'Music' END, i % 2, "
+                         "CASE WHEN i % 9973 = 0 THEN 'broken ' || i "
+                         "ELSE upper(hex(randomblob(4)) || '-' || hex(randomblob(2)) || "
+                         "'-4' || substr(hex(randomblob(2)), 2) || '-A' || "
+                         "substr(hex(randomblob(2)), 2) || '-' || hex(randomblob(6))) END, "
+                         "i % 1000, 'row ' || i FROM n;"
+                         "DELETE FROM Reminder WHERE pk % 5 = 0 OR pk BETWEEN 30000 AND 50000;",
+                         &error),
+                qPrintable(error));
+        }
+        struct Row {
+            qint64 pk;
+            QString category, id, text;
+            bool completed;
+            qint64 orderIndex;
+        };
+        QList<Row> rows;
+        {
+            QString error;
+            auto db = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadOnly, &error);
+            QVERIFY(db);
+            SqliteStatement select(*db, "SELECT pk, category, completed, id, orderIndex, text "
+                                        "FROM Reminder ORDER BY pk");
+            while (select.next())
+                rows.append({select.columnInt64(0), select.columnText(1), select.columnText(3),
+                             select.columnText(5), select.columnInt64(2) != 0,
+                             select.columnInt64(4)});
+        }
+        QVERIFY(rows.size() > 50000);
+        auto container = open();
+        QVERIFY(container);
+        const auto reminders = container->mainContext()->fetch<Reminder>();
+        QCOMPARE(reminders.size(), rows.size());
+        QSet<QUuid> ids;
+        int repaired = 0;
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const Row& row = rows[i];
+            const auto& reminder = *reminders[i];
+            QCOMPARE(reminder.persistentModelID(), (PersistentIdentifier{"Reminder", row.pk, 0}));
+            QCOMPARE(reminder.category(), row.category);
+            QCOMPARE(reminder.completed(), row.completed);
+            QCOMPARE(reminder.orderIndex(), row.orderIndex);
+            QCOMPARE(reminder.text(), row.text);
+            if (row.id.startsWith(u"broken"))
+                ++repaired;
+            else
+                QCOMPARE(reminder.idText(), row.id);
+            ids.insert(reminder.id());
+        }
+        QCOMPARE(ids.size(), rows.size());
+        QVERIFY(repaired > 2);
+        // The repaired ids were written back, in both halves.
+        container.reset();
+        container = open();
+        const auto again = container->mainContext()->fetch<Reminder>();
+        QCOMPARE(again.size(), reminders.size());
+        for (qsizetype i = 0; i < again.size(); ++i)
+            QCOMPARE(again[i]->id(), reminders[i]->id());
+    }
+
     // A store of the first version keys rows with ids SQLite may hand out again; opening it
     // moves every row into tables that never do, keeping each row id and every stored byte.
     void anOlderStoreIsUpgradedKeepingEveryRowAndByte() {
