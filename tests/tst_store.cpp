@@ -14,6 +14,9 @@
 #include <QSignalSpy>
 #include <QtTest>
 
+#include <atomic>
+#include <thread>
+
 #include <sys/stat.h>
 
 namespace {
@@ -303,6 +306,51 @@ private slots:
         QCOMPARE(again.size(), reminders.size());
         for (qsizetype i = 0; i < again.size(); ++i)
             QCOMPARE(again[i]->id(), reminders[i]->id());
+        container.reset();
+
+        // Another connection commits all through the read, on both sides of the middle: what
+        // the context holds comes to be exactly the rows.
+        std::atomic<bool> stop = false;
+        std::thread writer([this, &stop] {
+            QString error;
+            auto db = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWrite, &error);
+            db->setBusyTimeout(5000);
+            for (int round = 0; !stop || round < 20; ++round)
+                db->exec(QStringLiteral("UPDATE Reminder SET text = 'moved %1', category = "
+                                        "'Pets' WHERE pk IN (%2, %3); DELETE FROM Reminder "
+                                        "WHERE pk = %4")
+                             .arg(round)
+                             .arg(1 + round * 7)
+                             .arg(60001 + round * 7)
+                             .arg(2 + round * 7)
+                             .toUtf8()
+                             .constData());
+        });
+        container = open();
+        stop = true;
+        writer.join();
+        QVERIFY(container);
+        auto stored = [this] {
+            QString error;
+            auto db = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadOnly, &error);
+            SqliteStatement select(*db, "SELECT pk, category, text FROM Reminder ORDER BY pk");
+            QStringList result;
+            while (select.next())
+                result << QStringLiteral("%1 %2 %3")
+                              .arg(select.columnInt64(0))
+                              .arg(select.columnText(1), select.columnText(2));
+            return result;
+        };
+        auto held = [&container] {
+            QStringList result;
+            for (const auto& reminder : container->mainContext()->fetch<Reminder>())
+                result << QStringLiteral("%1 %2 %3")
+                              .arg(reminder->persistentModelID().rowId)
+                              .arg(reminder->category(), reminder->text());
+            return result;
+        };
+        const QStringList expected = stored();
+        QTRY_COMPARE(held(), expected);
     }
 
     // A store of the first version keys rows with ids SQLite may hand out again; opening it

@@ -16,6 +16,9 @@
 
 #include <algorithm>
 #include <bit>
+#include <iterator>
+#include <limits>
+#include <thread>
 #include <utility>
 
 struct ModelContext::Table {
@@ -117,7 +120,7 @@ bool ModelContext::prepare(QString* error) {
                 return false;
             }
         }
-        if (!load(*table, error))
+        if (!loadFirst(*table, error))
             return false;
     }
     if (db_->path() != u":memory:")
@@ -384,6 +387,108 @@ bool ModelContext::load(Table& table, QString* error, Reload* reload) {
             records.push_back(std::move(record));
     table.records = std::move(records);
     table.needsCompaction = false;
+    return true;
+}
+
+// Rows with ids in (after, upTo] made into records, in one read transaction; seq is where the
+// change feed stood in it, so two halves can tell whether they saw the same moment.
+struct ModelContext::HalfRead {
+    std::vector<std::shared_ptr<PersistentModel>> records;
+    std::vector<IdRepair> repairs;
+    qint64 seq = -1;
+    QString error;
+    bool ok = false;
+};
+
+void ModelContext::readHalf(SqliteDatabase& db, const Table& table, qint64 after, qint64 upTo,
+                            HalfRead& half) {
+    if (!db.exec("BEGIN", &half.error))
+        return;
+    half.seq = ChangeFeed::latestSeq(db);
+    const EntityDescription& e = *table.entity;
+    const QString sql = QStringLiteral("SELECT pk, %1 FROM %2 WHERE pk > ? AND pk <= ? ORDER BY pk")
+                            .arg(columnList(e), quoted(e.name));
+    {
+        SqliteStatement select(db, sql.toUtf8().constData());
+        if (!select.isValid()) {
+            half.error = select.prepareError();
+        } else {
+            const int columns = int(e.attributes.size());
+            select.bind(0, after);
+            select.bind(1, upTo);
+            while (select.next()) {
+                std::shared_ptr<PersistentModel> record = e.makeDefault();
+                record->context_ = this;
+                record->rowId_ = select.columnInt64(0);
+                record->state_ = PersistentModel::State::Clean;
+                readRow(record.get(), select, rowHash(select, 1, columns), half.repairs);
+                half.records.push_back(std::move(record));
+            }
+            half.ok = select.errorCode() == 0;
+            if (!half.ok)
+                half.error = select.error();
+        }
+    }
+    db.exec("COMMIT");
+}
+
+bool ModelContext::loadFirst(Table& table, QString* error) {
+    // Split by row id: cheap to find, and even enough for rows handed out in order.
+    qint64 low = 0, high = 0;
+    {
+        const QString sql =
+            QStringLiteral("SELECT min(pk), max(pk) FROM %1").arg(quoted(table.entity->name));
+        SqliteStatement bounds(*db_, sql.toUtf8().constData());
+        if (bounds.next()) {
+            low = bounds.columnInt64(0);
+            high = bounds.columnInt64(1);
+        }
+    }
+    constexpr qint64 splitFrom = 1 << 16;
+    if (high - low < splitFrom || db_->path() == u":memory:" || !table.records.empty())
+        return load(table, error);
+    const qint64 middle = low + (high - low) / 2;
+    constexpr qint64 first = std::numeric_limits<qint64>::min();
+    constexpr qint64 last = std::numeric_limits<qint64>::max();
+    HalfRead lower, upper;
+    std::thread worker([this, &table, &upper, middle] {
+        QString openError;
+        auto db = SqliteDatabase::open(db_->path(), SqliteDatabase::Mode::ReadOnly, &openError);
+        if (!db) {
+            upper.error = openError;
+            return;
+        }
+        db->setBusyTimeout(5000);
+        readHalf(*db, table, middle, last, upper);
+    });
+    readHalf(*db_, table, first, middle, lower);
+    worker.join();
+    if (lower.ok && !upper.ok) {
+        // A second connection is a help, not a need: read it here instead.
+        qWarning().noquote() << "Nudgebox: reading the store on one connection:" << upper.error;
+        upper = {};
+        readHalf(*db_, table, middle, last, upper);
+    }
+    if (!lower.ok || !upper.ok) {
+        if (error)
+            *error = lower.ok ? upper.error : lower.error;
+        return false;
+    }
+    table.records = std::move(lower.records);
+    table.records.reserve(table.records.size() + upper.records.size());
+    std::move(upper.records.begin(), upper.records.end(), std::back_inserter(table.records));
+    table.needsCompaction = false;
+    if (lower.seq != upper.seq) {
+        // Another process committed between the two reads: what it changed since before
+        // either is read again at once, as its commits always are.
+        lastDataVersion_ = -1;
+        QMetaObject::invokeMethod(
+            this, [this] { refreshFromStore(); }, Qt::QueuedConnection);
+    }
+    lower.repairs.insert(lower.repairs.end(), std::make_move_iterator(upper.repairs.begin()),
+                         std::make_move_iterator(upper.repairs.end()));
+    if (!lower.repairs.empty())
+        writeBackIds(table, lower.repairs);
     return true;
 }
 
