@@ -86,9 +86,7 @@ void ChartView::visitShownRows(const std::function<void(Reminder*)>& visit) cons
 
 QList<std::shared_ptr<Reminder>> ChartView::shownRows() const {
     QList<std::shared_ptr<Reminder>> result;
-    visitShownRows([&](Reminder* reminder) {
-        result.append(std::static_pointer_cast<Reminder>(reminder->shared_from_this()));
-    });
+    visitShownRows([&](Reminder* reminder) { result.append(reminder->handle()); });
     return result;
 }
 
@@ -134,8 +132,7 @@ void ChartView::refresh() {
             !multiSelection_.isEmpty() && multiSelection_.contains(reminder->id());
         if (selected)
             shownSelected.insert(reminder->id());
-        rows.append(
-            {std::static_pointer_cast<Reminder>(reminder->shared_from_this()), true, selected});
+        rows.append({reminder->handle(), true, selected});
     });
     // What the user cannot see must not stay selected for the next bulk action: a reminder
     // hidden by the category, the switch, the search or its own change leaves the selection.

@@ -26,10 +26,14 @@ const EntityDescription& Reminder::entityDescription() {
     return description;
 }
 
+void Reminder::setFiled(ReminderCategory category) {
+    filed_ = qint8(category.value());
+    otherCategory_.reset();
+}
+
 void Reminder::setCategoryText(QString text) {
     if (const auto category = ReminderCategory::fromRawValue(text)) {
-        filed_ = qint8(category->value());
-        otherCategory_.reset();
+        setFiled(*category);
     } else {
         filed_ = -1;
         otherCategory_ = text.isEmpty() ? nullptr : std::make_unique<QString>(std::move(text));
@@ -72,6 +76,10 @@ void Reminder::setText(const QString& value) {
     assign(textAttribute, text_, value);
 }
 
+std::shared_ptr<Reminder> Reminder::handle() {
+    return std::static_pointer_cast<Reminder>(shared_from_this());
+}
+
 QString Reminder::idText() const {
     return RowWriter::uuidText(id_);
 }
@@ -86,12 +94,10 @@ std::optional<QUuid> Reminder::idFromText(const QString& idText) {
 void Reminder::readStored(const StoredRow& row) {
     // Nearly every row holds a catalogue category: matched on its bytes, no string is made.
     const auto category = row.utf8(categoryAttribute);
-    if (const auto filed = category ? ReminderCategory::fromRawUtf8(*category) : std::nullopt) {
-        filed_ = qint8(filed->value());
-        otherCategory_.reset();
-    } else {
+    if (const auto filed = category ? ReminderCategory::fromRawUtf8(*category) : std::nullopt)
+        setFiled(*filed);
+    else
         setCategoryText(row.text(categoryAttribute).value_or(QString()));
-    }
     completed_ = row.boolean(completedAttribute).value_or(false);
     if (const auto id = row.uuid(idAttribute))
         id_ = *id;

@@ -45,6 +45,8 @@ public:
 
     // Canonical upper-case UUID: the notification identifier and the hand-over element.
     QString idText() const;
+    // The shared handle of this record, for code that holds it by plain pointer.
+    std::shared_ptr<Reminder> handle();
     // The id an id text names; none unless the text is in that canonical form, so an id text
     // matches exactly the reminders whose idText() it equals.
     static std::optional<QUuid> idFromText(const QString& idText);
@@ -64,6 +66,7 @@ public:
 
 private:
     void setCategoryText(QString text);
+    void setFiled(ReminderCategory category);
 
     // A catalogue category is kept as its case (its text is the catalogue's); any other text
     // is kept aside, so that most records carry no category string of their own.

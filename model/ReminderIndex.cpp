@@ -4,10 +4,6 @@
 
 namespace {
 constexpr quint8 everyOrder = 0xff;
-
-std::shared_ptr<Reminder> handle(Reminder* reminder) {
-    return std::static_pointer_cast<Reminder>(reminder->shared_from_this());
-}
 } // namespace
 
 ReminderIndex& ReminderIndex::of(ModelContext& context) {
@@ -274,14 +270,11 @@ const std::vector<Reminder*>& ReminderIndex::filedUnderInPlace(const QString& ca
 
 QList<std::shared_ptr<Reminder>> ReminderIndex::filedUnder(const QString& category,
                                                            int sortAttribute) {
-    const Slot* found = findSlot(category);
-    if (!found)
-        return {};
-    const auto& list = ordered(int(found - slots_.data()), orderFor(sortAttribute));
+    const auto& list = filedUnderInPlace(category, sortAttribute);
     QList<std::shared_ptr<Reminder>> result;
     result.reserve(qsizetype(list.size()));
     for (Reminder* reminder : list)
-        result.append(handle(reminder));
+        result.append(reminder->handle());
     return result;
 }
 
@@ -289,7 +282,7 @@ void ReminderIndex::buildIds() {
     ids_.reserve(count_);
     for (size_t slot = 0; slot < slots_.size(); ++slot)
         for (Reminder* reminder : ordered(int(slot), byStore))
-            ids_.insert(reminder->id(), handle(reminder));
+            ids_.insert(reminder->id(), reminder->handle());
     idsBuilt_ = true;
 }
 

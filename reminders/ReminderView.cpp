@@ -151,7 +151,7 @@ QList<std::shared_ptr<Reminder>> ReminderView::list(Section section) const {
     for (Reminder* reminder :
          actions_.index().filedUnderInPlace(selected->rawValue(), actions_.order()))
         if (reminder->completed() == completed)
-            result.append(std::static_pointer_cast<Reminder>(reminder->shared_from_this()));
+            result.append(reminder->handle());
     return result;
 }
 
@@ -173,8 +173,8 @@ void ReminderView::refreshLists() {
         completed.reserve(completedRows_.rows().size() + 1);
         for (Reminder* reminder : filed)
             (reminder->completed() ? completed : pending)
-                .append({std::static_pointer_cast<Reminder>(reminder->shared_from_this()),
-                         TextRules::matchesSearch(reminder->text(), searchText_)});
+                .append(
+                    {reminder->handle(), TextRules::matchesSearch(reminder->text(), searchText_)});
     }
     pendingRows_.setRows(std::move(pending));
     completedRows_.setRows(std::move(completed));
