@@ -14,4 +14,12 @@ Menu {
         }
         return Math.max(menu.implicitWidth, widest + menu.leftPadding + menu.rightPadding)
     }
+
+    // Under the item it was opened from, or at the pointer when there is none.
+    function popupUnder(at: Item) {
+        if (at)
+            menu.popup(at, 0, at.height)
+        else
+            menu.popup()
+    }
 }

@@ -36,35 +36,40 @@ Pane {
         }
     }
 
-    FittedMenu {
+    // Built the first time it opens: most menus of a session never do. Not by a Loader:
+    // it cannot instantiate a component of a bound file.
+    QtObject {
         id: rowMenu
-        objectName: "chartRowMenu"
+        property FittedMenu menu
         property string reminderId
         property Screens.menuOffers offers
 
         function openFor(reminderId: string, at: Item) {
             rowMenu.reminderId = reminderId
             rowMenu.offers = root.view.rowMenu(reminderId)
-            if (at)
-                rowMenu.popup(at, 0, at.height)
-            else
-                rowMenu.popup()
+            if (!rowMenu.menu)
+                rowMenu.menu = rowMenu.build.createObject(root) as FittedMenu
+            rowMenu.menu.popupUnder(at)
         }
 
-        OfferedMenuItem {
-            offers: rowMenu.offers
-            menuAction: Screens.ChartView.CopyToClipboard
-            onTriggered: root.view.copyToClipboard(rowMenu.reminderId)
-        }
-        OfferedMenuItem {
-            offers: rowMenu.offers
-            menuAction: Screens.ChartView.MarkAsCompleted
-            onTriggered: root.view.toggleCompletion(rowMenu.reminderId)
-        }
-        OfferedMenuItem {
-            offers: rowMenu.offers
-            menuAction: Screens.ChartView.DeleteReminder
-            onTriggered: root.view.deleteReminder(rowMenu.reminderId)
+        property Component build: FittedMenu {
+            objectName: "chartRowMenu"
+
+            OfferedMenuItem {
+                offers: rowMenu.offers
+                menuAction: Screens.ChartView.CopyToClipboard
+                onTriggered: root.view.copyToClipboard(rowMenu.reminderId)
+            }
+            OfferedMenuItem {
+                offers: rowMenu.offers
+                menuAction: Screens.ChartView.MarkAsCompleted
+                onTriggered: root.view.toggleCompletion(rowMenu.reminderId)
+            }
+            OfferedMenuItem {
+                offers: rowMenu.offers
+                menuAction: Screens.ChartView.DeleteReminder
+                onTriggered: root.view.deleteReminder(rowMenu.reminderId)
+            }
         }
     }
 

@@ -34,138 +34,146 @@ Pane {
         }
     }
 
-    FittedMenu {
+    // An entry of the notification submenus: an interval with its symbol.
+    component IntervalItem: MenuItem {
+        id: intervalItem
+        required property string title
+        required property string iconName
+        required property real seconds
+        text: intervalItem.title
+        Accessible.name: intervalItem.title
+        contentItem: SymbolLabel {
+            symbol: intervalItem.iconName
+            text: intervalItem.text
+            color: intervalItem.highlighted ? intervalItem.palette.highlightedText
+                                            : intervalItem.palette.text
+            font: intervalItem.font
+        }
+    }
+
+    // Built the first time it opens: most menus of a session never do. Not by a Loader:
+    // it cannot instantiate a component of a bound file.
+    QtObject {
         id: rowMenu
-        objectName: "reminderRowMenu"
+        property FittedMenu menu
         property string reminderId
         property Screens.menuOffers offers
 
         function openFor(reminderId: string, at: Item) {
             rowMenu.reminderId = reminderId
             rowMenu.offers = root.view.rowMenu(reminderId)
-            if (at)
-                rowMenu.popup(at, 0, at.height)
-            else
-                rowMenu.popup()
+            if (!rowMenu.menu)
+                rowMenu.menu = rowMenu.build.createObject(root) as FittedMenu
+            rowMenu.menu.popupUnder(at)
         }
 
-        component IntervalItem: MenuItem {
-            id: intervalItem
-            required property string title
-            required property string iconName
-            required property real seconds
-            text: intervalItem.title
-            Accessible.name: intervalItem.title
-            contentItem: SymbolLabel {
-                symbol: intervalItem.iconName
-                text: intervalItem.text
-                color: intervalItem.highlighted ? intervalItem.palette.highlightedText
-                                                : intervalItem.palette.text
-                font: intervalItem.font
-            }
-        }
-        // The entries that open the two submenus, with their symbols.
-        delegate: MenuItem {
-            id: submenuEntry
-            // Read by its title alone, without the symbol drawn before it.
-            Accessible.name: submenuEntry.text
-            contentItem: SymbolLabel {
-                symbol: submenuEntry.subMenu === createMenu ? createMenu.offer.icon
-                      : submenuEntry.subMenu === categoryMenu ? categoryMenu.offer.icon : ""
-                text: submenuEntry.text
-                color: submenuEntry.highlighted ? submenuEntry.palette.highlightedText
-                                                : submenuEntry.palette.text
-                font: submenuEntry.font
-                trailingSpace: submenuEntry.arrow ? submenuEntry.arrow.width : 0
-            }
-        }
+        property Component build: FittedMenu {
+            objectName: "reminderRowMenu"
 
-        FittedMenu {
-            id: createMenu
-            readonly property Screens.menuOffer offer:
-                rowMenu.offers.entry(Screens.ReminderView.CreateReminder)
-            title: createMenu.offer.title
+            // The entries that open the two submenus, with their symbols.
             delegate: MenuItem {
-                id: intervalsItem
-                Accessible.name: intervalsItem.text
+                id: submenuEntry
+                // Read by its title alone, without the symbol drawn before it.
+                Accessible.name: submenuEntry.text
+                contentItem: SymbolLabel {
+                    symbol: submenuEntry.subMenu === createMenu ? createMenu.offer.icon
+                          : submenuEntry.subMenu === categoryMenu ? categoryMenu.offer.icon : ""
+                    text: submenuEntry.text
+                    color: submenuEntry.highlighted ? submenuEntry.palette.highlightedText
+                                                    : submenuEntry.palette.text
+                    font: submenuEntry.font
+                    trailingSpace: submenuEntry.arrow ? submenuEntry.arrow.width : 0
+                }
             }
 
             FittedMenu {
-                id: oneTimeMenu
-                title: root.view.oneTimeIntervals.title
-                Instantiator {
-                    model: root.view.oneTimeIntervals
-                    delegate: IntervalItem {
-                        id: oneTimeItem
-                        onTriggered: root.view.scheduleNotification(rowMenu.reminderId, oneTimeItem.seconds, false)
-                    }
-                    onObjectAdded: (index, object) => oneTimeMenu.insertItem(index, object as MenuItem)
-                    onObjectRemoved: (index, object) => oneTimeMenu.takeItem(index)
-                }
-            }
-            FittedMenu {
-                id: repeatingMenu
-                title: root.view.repeatingIntervals.title
-                Instantiator {
-                    model: root.view.repeatingIntervals
-                    delegate: IntervalItem {
-                        id: repeatingItem
-                        onTriggered: root.view.scheduleNotification(rowMenu.reminderId, repeatingItem.seconds, true)
-                    }
-                    onObjectAdded: (index, object) => repeatingMenu.insertItem(index, object as MenuItem)
-                    onObjectRemoved: (index, object) => repeatingMenu.takeItem(index)
-                }
-            }
-        }
-
-        FittedMenu {
-            id: categoryMenu
-            readonly property Screens.menuOffer offer:
-                rowMenu.offers.entry(Screens.ReminderView.ChangeCategory)
-            title: categoryMenu.offer.title
-            Instantiator {
-                model: root.view.categoryChoices
+                id: createMenu
+                readonly property Screens.menuOffer offer:
+                    rowMenu.offers.entry(Screens.ReminderView.CreateReminder)
+                title: createMenu.offer.title
                 delegate: MenuItem {
-                    id: categoryItem
-                    required property string rawValue
-                    required property string shownName
-                    required property string iconName
-                    text: categoryItem.shownName
-                    Accessible.name: categoryItem.shownName
-                    contentItem: SymbolLabel {
-                        symbol: categoryItem.iconName
-                        text: categoryItem.text
-                        color: categoryItem.highlighted ? categoryItem.palette.highlightedText
-                                                        : categoryItem.palette.text
-                        font: categoryItem.font
-                    }
-                    onTriggered: root.view.changeCategory(rowMenu.reminderId, categoryItem.rawValue)
+                    id: intervalsItem
+                    Accessible.name: intervalsItem.text
                 }
-                onObjectAdded: (index, object) => categoryMenu.insertItem(index, object as MenuItem)
-                onObjectRemoved: (index, object) => categoryMenu.takeItem(index)
-            }
-        }
 
-        OfferedMenuItem {
-            offers: rowMenu.offers
-            menuAction: Screens.ReminderView.CopyToClipboard
-            onTriggered: root.view.copyToClipboard(rowMenu.reminderId)
-        }
-        OfferedMenuItem {
-            offers: rowMenu.offers
-            menuAction: Screens.ReminderView.MarkAsCompleted
-            onTriggered: root.view.toggleCompletion(rowMenu.reminderId)
-        }
-        OfferedMenuItem {
-            offers: rowMenu.offers
-            menuAction: Screens.ReminderView.DeleteReminder
-            onTriggered: root.view.deleteReminder(rowMenu.reminderId)
+                FittedMenu {
+                    id: oneTimeMenu
+                    title: root.view.oneTimeIntervals.title
+                    Instantiator {
+                        model: root.view.oneTimeIntervals
+                        delegate: IntervalItem {
+                            id: oneTimeItem
+                            onTriggered: root.view.scheduleNotification(rowMenu.reminderId, oneTimeItem.seconds, false)
+                        }
+                        onObjectAdded: (index, object) => oneTimeMenu.insertItem(index, object as MenuItem)
+                        onObjectRemoved: (index, object) => oneTimeMenu.takeItem(index)
+                    }
+                }
+                FittedMenu {
+                    id: repeatingMenu
+                    title: root.view.repeatingIntervals.title
+                    Instantiator {
+                        model: root.view.repeatingIntervals
+                        delegate: IntervalItem {
+                            id: repeatingItem
+                            onTriggered: root.view.scheduleNotification(rowMenu.reminderId, repeatingItem.seconds, true)
+                        }
+                        onObjectAdded: (index, object) => repeatingMenu.insertItem(index, object as MenuItem)
+                        onObjectRemoved: (index, object) => repeatingMenu.takeItem(index)
+                    }
+                }
+            }
+
+            FittedMenu {
+                id: categoryMenu
+                readonly property Screens.menuOffer offer:
+                    rowMenu.offers.entry(Screens.ReminderView.ChangeCategory)
+                title: categoryMenu.offer.title
+                Instantiator {
+                    model: root.view.categoryChoices
+                    delegate: MenuItem {
+                        id: categoryItem
+                        required property string rawValue
+                        required property string shownName
+                        required property string iconName
+                        text: categoryItem.shownName
+                        Accessible.name: categoryItem.shownName
+                        contentItem: SymbolLabel {
+                            symbol: categoryItem.iconName
+                            text: categoryItem.text
+                            color: categoryItem.highlighted ? categoryItem.palette.highlightedText
+                                                            : categoryItem.palette.text
+                            font: categoryItem.font
+                        }
+                        onTriggered: root.view.changeCategory(rowMenu.reminderId, categoryItem.rawValue)
+                    }
+                    onObjectAdded: (index, object) => categoryMenu.insertItem(index, object as MenuItem)
+                    onObjectRemoved: (index, object) => categoryMenu.takeItem(index)
+                }
+            }
+
+            OfferedMenuItem {
+                offers: rowMenu.offers
+                menuAction: Screens.ReminderView.CopyToClipboard
+                onTriggered: root.view.copyToClipboard(rowMenu.reminderId)
+            }
+            OfferedMenuItem {
+                offers: rowMenu.offers
+                menuAction: Screens.ReminderView.MarkAsCompleted
+                onTriggered: root.view.toggleCompletion(rowMenu.reminderId)
+            }
+            OfferedMenuItem {
+                offers: rowMenu.offers
+                menuAction: Screens.ReminderView.DeleteReminder
+                onTriggered: root.view.deleteReminder(rowMenu.reminderId)
+            }
         }
     }
 
-    FittedMenu {
+    // Built the first time it opens.
+    QtObject {
         id: headerMenu
-        objectName: "reminderHeaderMenu"
+        property FittedMenu menu
         property int section: Screens.ReminderView.Pending
         property Screens.menuOffers offers
 
@@ -173,43 +181,57 @@ Pane {
             headerMenu.section = section
             headerMenu.offers = section === Screens.ReminderView.Completed
                     ? root.view.completedHeaderMenu : root.view.pendingHeaderMenu
-            if (at)
-                headerMenu.popup(at, 0, at.height)
-            else
-                headerMenu.popup()
+            if (!headerMenu.menu)
+                headerMenu.menu = headerMenu.build.createObject(root) as FittedMenu
+            headerMenu.menu.popupUnder(at)
         }
 
-        OfferedMenuItem {
-            offers: headerMenu.offers
-            menuAction: Screens.ReminderView.ToggleSection
-            onTriggered: root.view.toggleSection(headerMenu.section)
-        }
-        OfferedMenuItem {
-            offers: headerMenu.offers
-            menuAction: Screens.ReminderView.MarkAllAsCompleted
-            onTriggered: root.view.markAllAsCompleted()
-        }
-        OfferedMenuItem {
-            offers: headerMenu.offers
-            menuAction: Screens.ReminderView.DeleteAllReminders
-            onTriggered: root.view.deleteAllReminders(headerMenu.section)
+        property Component build: FittedMenu {
+            objectName: "reminderHeaderMenu"
+
+            OfferedMenuItem {
+                offers: headerMenu.offers
+                menuAction: Screens.ReminderView.ToggleSection
+                onTriggered: root.view.toggleSection(headerMenu.section)
+            }
+            OfferedMenuItem {
+                offers: headerMenu.offers
+                menuAction: Screens.ReminderView.MarkAllAsCompleted
+                onTriggered: root.view.markAllAsCompleted()
+            }
+            OfferedMenuItem {
+                offers: headerMenu.offers
+                menuAction: Screens.ReminderView.DeleteAllReminders
+                onTriggered: root.view.deleteAllReminders(headerMenu.section)
+            }
         }
     }
 
-    FittedMenu {
+    // Built the first time it opens.
+    QtObject {
         id: informationMenu
-        objectName: "informationMenu"
+        property FittedMenu menu
         property Screens.menuOffers offers: root.view.informationMenu
 
-        OfferedMenuItem {
-            offers: informationMenu.offers
-            menuAction: Screens.ReminderView.ContactDetails
-            onTriggered: root.view.openContact()
+        function openUnder(at: Item) {
+            if (!informationMenu.menu)
+                informationMenu.menu = informationMenu.build.createObject(root) as FittedMenu
+            informationMenu.menu.popupUnder(at)
         }
-        OfferedMenuItem {
-            offers: informationMenu.offers
-            menuAction: Screens.ReminderView.PrivacyPolicy
-            onTriggered: root.view.openPrivacyPolicy()
+
+        property Component build: FittedMenu {
+            objectName: "informationMenu"
+
+            OfferedMenuItem {
+                offers: informationMenu.offers
+                menuAction: Screens.ReminderView.ContactDetails
+                onTriggered: root.view.openContact()
+            }
+            OfferedMenuItem {
+                offers: informationMenu.offers
+                menuAction: Screens.ReminderView.PrivacyPolicy
+                onTriggered: root.view.openPrivacyPolicy()
+            }
         }
     }
 
@@ -420,7 +442,7 @@ Pane {
                 font.family: Theme.symbolFont
                 font.pointSize: TextStyles.title3
                 Accessible.name: root.view.title("Information")
-                onClicked: informationMenu.popup(infoButton, 0, infoButton.height)
+                onClicked: informationMenu.openUnder(infoButton)
             }
         }
 

@@ -14,51 +14,57 @@ Pane {
 
     Component.onCompleted: root.view.onAppear()
 
-    FittedMenu {
+    // Built the first time it opens: most menus of a session never do. Not by a Loader:
+    // it cannot instantiate a component of a bound file.
+    QtObject {
         id: rowMenu
-        objectName: "sidebarRowMenu"
+        property FittedMenu menu
         property string rawValue
         property Screens.menuOffers offers
 
         function openFor(rawValue: string, section: int, at: Item) {
             rowMenu.rawValue = rawValue
             rowMenu.offers = root.view.rowMenu(rawValue, section)
-            if (at)
-                rowMenu.popup(at, 0, at.height)
-            else
-                rowMenu.popup()
+            if (!rowMenu.menu)
+                rowMenu.menu = rowMenu.build.createObject(root) as FittedMenu
+            rowMenu.menu.popupUnder(at)
         }
 
-        OfferedMenuItem {
-            offers: rowMenu.offers
-            menuAction: Screens.MainView.AddFavorite
-            onTriggered: root.view.addFavorite(rowMenu.rawValue)
-        }
-        OfferedMenuItem {
-            offers: rowMenu.offers
-            menuAction: Screens.MainView.RemoveFavorite
-            onTriggered: root.view.removeFavorite(rowMenu.rawValue)
-        }
-        OfferedMenuItem {
-            offers: rowMenu.offers
-            menuAction: Screens.MainView.SetAsDefault
-            onTriggered: root.view.setDefault(rowMenu.rawValue)
-        }
-        OfferedMenuItem {
-            offers: rowMenu.offers
-            menuAction: Screens.MainView.MarkAllAsCompleted
-            onTriggered: root.view.completeAllInCategory(rowMenu.rawValue)
-        }
-        OfferedMenuItem {
-            offers: rowMenu.offers
-            menuAction: Screens.MainView.DeleteAllReminders
-            onTriggered: root.view.deleteAllInCategory(rowMenu.rawValue)
+        property Component build: FittedMenu {
+            objectName: "sidebarRowMenu"
+
+            OfferedMenuItem {
+                offers: rowMenu.offers
+                menuAction: Screens.MainView.AddFavorite
+                onTriggered: root.view.addFavorite(rowMenu.rawValue)
+            }
+            OfferedMenuItem {
+                offers: rowMenu.offers
+                menuAction: Screens.MainView.RemoveFavorite
+                onTriggered: root.view.removeFavorite(rowMenu.rawValue)
+            }
+            OfferedMenuItem {
+                offers: rowMenu.offers
+                menuAction: Screens.MainView.SetAsDefault
+                onTriggered: root.view.setDefault(rowMenu.rawValue)
+            }
+            OfferedMenuItem {
+                offers: rowMenu.offers
+                menuAction: Screens.MainView.MarkAllAsCompleted
+                onTriggered: root.view.completeAllInCategory(rowMenu.rawValue)
+            }
+            OfferedMenuItem {
+                offers: rowMenu.offers
+                menuAction: Screens.MainView.DeleteAllReminders
+                onTriggered: root.view.deleteAllInCategory(rowMenu.rawValue)
+            }
         }
     }
 
-    FittedMenu {
+    // Built the first time it opens.
+    QtObject {
         id: headerMenu
-        objectName: "sidebarHeaderMenu"
+        property FittedMenu menu
         property int section: Screens.MainView.Others
         property Screens.menuOffers offers
 
@@ -66,31 +72,34 @@ Pane {
             headerMenu.section = section
             headerMenu.offers = section === Screens.MainView.Favorites
                     ? root.view.favoritesHeaderMenu : root.view.othersHeaderMenu
-            if (at)
-                headerMenu.popup(at, 0, at.height)
-            else
-                headerMenu.popup()
+            if (!headerMenu.menu)
+                headerMenu.menu = headerMenu.build.createObject(root) as FittedMenu
+            headerMenu.menu.popupUnder(at)
         }
 
-        OfferedMenuItem {
-            offers: headerMenu.offers
-            menuAction: Screens.MainView.ToggleSection
-            onTriggered: root.view.toggleSection(headerMenu.section)
-        }
-        OfferedMenuItem {
-            offers: headerMenu.offers
-            menuAction: Screens.MainView.RemoveAllFavorites
-            onTriggered: root.view.removeAllFavorites()
-        }
-        OfferedMenuItem {
-            offers: headerMenu.offers
-            menuAction: Screens.MainView.MarkAllAsCompleted
-            onTriggered: root.view.completeAllInSection(headerMenu.section)
-        }
-        OfferedMenuItem {
-            offers: headerMenu.offers
-            menuAction: Screens.MainView.DeleteAllReminders
-            onTriggered: root.view.deleteAllInSection(headerMenu.section)
+        property Component build: FittedMenu {
+            objectName: "sidebarHeaderMenu"
+
+            OfferedMenuItem {
+                offers: headerMenu.offers
+                menuAction: Screens.MainView.ToggleSection
+                onTriggered: root.view.toggleSection(headerMenu.section)
+            }
+            OfferedMenuItem {
+                offers: headerMenu.offers
+                menuAction: Screens.MainView.RemoveAllFavorites
+                onTriggered: root.view.removeAllFavorites()
+            }
+            OfferedMenuItem {
+                offers: headerMenu.offers
+                menuAction: Screens.MainView.MarkAllAsCompleted
+                onTriggered: root.view.completeAllInSection(headerMenu.section)
+            }
+            OfferedMenuItem {
+                offers: headerMenu.offers
+                menuAction: Screens.MainView.DeleteAllReminders
+                onTriggered: root.view.deleteAllInSection(headerMenu.section)
+            }
         }
     }
 

@@ -130,8 +130,21 @@ inline QQuickItem* shownItem(QObject* menu, const QString& title) {
     return nullptr;
 }
 inline bool isOpen(QObject* menu) {
-    return menu->property("opened").toBool();
+    return menu && menu->property("opened").toBool();
 }
+// A context menu is built the first time it opens: found by its name whenever it is used.
+class MenuNamed {
+public:
+    MenuNamed(QObject* window, const char* name)
+        : window_(window)
+        , name_(QString::fromLatin1(name)) {}
+    operator QObject*() const { return window_->findChild<QObject*>(name_); }
+    QObject* operator->() const { return *this; }
+
+private:
+    QObject* window_;
+    QString name_;
+};
 
 // Every stored reminder and favourite and every setting a screen writes, as text: equal
 // snapshots mean a gesture changed nothing.

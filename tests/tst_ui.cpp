@@ -68,8 +68,7 @@ private slots:
         QQuickItem* games = find(window, "row:Games");
         QVERIFY(games);
         click(window, games, Qt::RightButton);
-        QObject* menu = window->findChild<QObject*>("sidebarRowMenu");
-        QVERIFY(menu);
+        const MenuNamed menu{window, "sidebarRowMenu"};
         QTRY_VERIFY(menu->property("opened").toBool());
         QCOMPARE(pad.appView.mainView()->selectedCategoryRawValue(), QStringLiteral("Pets"));
         QVERIFY(showsExactly(menu,
@@ -342,8 +341,7 @@ private slots:
         QTRY_VERIFY((row = find(window, "pending:second")) != nullptr && row->isVisible());
 
         click(window, row, Qt::RightButton);
-        QObject* menu = window->findChild<QObject*>("reminderRowMenu");
-        QVERIFY(menu);
+        const MenuNamed menu{window, "reminderRowMenu"};
         QTRY_VERIFY(menu->property("opened").toBool());
         QVERIFY(!first->completed() && !second->completed() && !third->completed());
         QVERIFY(!fixture_.context()->hasChanges());
@@ -374,9 +372,8 @@ private slots:
         QVERIFY(window);
         QQuickItem* row = nullptr;
         QTRY_VERIFY((row = find(window, "row:Pets")) != nullptr);
-        QObject* rowMenu = window->findChild<QObject*>("sidebarRowMenu");
-        QObject* headerMenu = window->findChild<QObject*>("sidebarHeaderMenu");
-        QVERIFY(rowMenu && headerMenu);
+        const MenuNamed rowMenu{window, "sidebarRowMenu"};
+        const MenuNamed headerMenu{window, "sidebarHeaderMenu"};
         const MenuOffers offers =
             pad.appView.mainView()->rowMenu("Pets", MainView::Section::Others);
         QCOMPARE(offers.titles(), (QStringList{"Add favorite", "Set as default",

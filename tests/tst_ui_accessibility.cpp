@@ -115,14 +115,14 @@ class UiAccessibilityTest : public QObject {
                                                         missing.join(QStringLiteral("\n  ")))));
     }
     // Opens a menu by a right click on an entry and waits until it is drawn.
-    void openMenuOn(const QString& entry, QObject* menu) {
+    void openMenuOn(const QString& entry, const ui::MenuNamed& menu) {
         QQuickItem* item = ui_.row(entry);
         QVERIFY2(item, qPrintable(entry));
         click(ui_.window, item, Qt::RightButton);
         QTRY_VERIFY(isOpen(menu));
         QVERIFY(ui::settle(ui_.window));
     }
-    void closeMenu(QObject* menu) {
+    void closeMenu(const ui::MenuNamed& menu) {
         QTest::keyClick(ui_.window, Qt::Key_Escape);
         QTRY_VERIFY(!menu->property("visible").toBool());
     }
@@ -189,8 +189,7 @@ private slots:
             {"chartRow:Feed the cat", "chartRowMenu"},
         };
         for (const auto& [entry, menuName] : menus) {
-            QObject* menu = window->findChild<QObject*>(QString::fromLatin1(menuName));
-            QVERIFY(menu);
+            const ui::MenuNamed menu{window, menuName};
             openMenuOn(entry, menu);
             const QList<Node> nodes = readTree(window);
             verifyAllNamed(window, nodes, menuName);
@@ -198,14 +197,14 @@ private slots:
             closeMenu(menu);
         }
 
-        QObject* info = window->findChild<QObject*>(QStringLiteral("informationMenu"));
+        const ui::MenuNamed info{window, "informationMenu"};
         click(window, find(window, "infoButton"));
         QTRY_VERIFY(isOpen(info));
         verifyAllNamed(window, readTree(window), "informationMenu");
         closeMenu(info);
 
         // Create reminder → One time only: each submenu opens from its entry.
-        QObject* rowMenu = window->findChild<QObject*>(QStringLiteral("reminderRowMenu"));
+        const ui::MenuNamed rowMenu{window, "reminderRowMenu"};
         openMenuOn("pending:Feed the cat", rowMenu);
         QObject* opened = rowMenu;
         for (int level = 0; level < 2; ++level) {

@@ -54,14 +54,13 @@ private slots:
         fixture_.context()->insert(std::make_shared<Favorite>("Work", QUuid::createUuid()));
         fixture_.save();
         QVERIFY(ui_.open("Pets"));
-        QObject* rowMenu = window_->findChild<QObject*>("sidebarRowMenu");
-        QObject* headerMenu = window_->findChild<QObject*>("sidebarHeaderMenu");
-        QObject* chartMenu = window_->findChild<QObject*>("chartRowMenu");
-        QVERIFY(rowMenu && headerMenu && chartMenu);
+        const MenuNamed rowMenu{window_, "sidebarRowMenu"};
+        const MenuNamed headerMenu{window_, "sidebarHeaderMenu"};
+        const MenuNamed chartMenu{window_, "chartRowMenu"};
         const QStringList before = snapshot(fixture_.context());
         struct Target {
             QString name;
-            QObject* menu;
+            MenuNamed menu;
             MenuOffers offers;
         };
         const QList<Target> targets{
@@ -124,7 +123,7 @@ private slots:
         QTRY_COMPARE(sidebar()->selectedCategoryRawValue(), QStringLiteral("Pets"));
         QCOMPARE(focused()->objectName(), QStringLiteral("row:Pets"));
         key(Qt::Key_Menu);
-        QObject* rowMenu = window_->findChild<QObject*>("sidebarRowMenu");
+        const MenuNamed rowMenu{window_, "sidebarRowMenu"};
         QTRY_VERIFY(isOpen(rowMenu));
         QVERIFY(showsExactly(rowMenu, sidebar()->rowMenu("Pets", Section::Others)));
         key(Qt::Key_Down); // the first entry: Add favorite
@@ -151,7 +150,7 @@ private slots:
         QCOMPARE(focused(), overviewRow);
         QVERIFY(findIn(focused(), "focusRing")->isVisible());
         key(Qt::Key_F10, Qt::ShiftModifier);
-        QObject* chartMenu = window_->findChild<QObject*>("chartRowMenu");
+        const MenuNamed chartMenu{window_, "chartRowMenu"};
         QTRY_VERIFY(isOpen(chartMenu));
         QVERIFY(showsExactly(chartMenu, overview()->rowMenu(walk->idText())));
         key(Qt::Key_Escape);

@@ -83,8 +83,7 @@ private slots:
                 QVERIFY2(!shown.contains(it.key()), qPrintable(it.key()));
 
         // A row's menu is German too, and wide enough for it.
-        QObject* rowMenu = window_->findChild<QObject*>("reminderRowMenu");
-        QVERIFY(rowMenu);
+        const MenuNamed rowMenu{window_, "reminderRowMenu"};
         click(window_, ui_.row("pending:Milch"), Qt::RightButton);
         QTRY_VERIFY(isOpen(rowMenu));
         const MenuOffers offers = ui_.appView->reminderView()->rowMenu(milk->idText());

@@ -76,14 +76,13 @@ private slots:
         auto second = fixture_.add("Pets", "second", false, 2);
         fixture_.save();
         QVERIFY(open("Pets"));
-        QObject* rowMenu = window_->findChild<QObject*>("reminderRowMenu");
-        QObject* headerMenu = window_->findChild<QObject*>("reminderHeaderMenu");
-        QObject* infoMenu = window_->findChild<QObject*>("informationMenu");
-        QVERIFY(rowMenu && headerMenu && infoMenu);
+        const MenuNamed rowMenu{window_, "reminderRowMenu"};
+        const MenuNamed headerMenu{window_, "reminderHeaderMenu"};
+        const MenuNamed infoMenu{window_, "informationMenu"};
         const QStringList before = snapshot(fixture_.context());
         struct Target {
             QString name;
-            QObject* menu;
+            MenuNamed menu;
             MenuOffers offers;
         };
         const QList<Target> targets{{"pending:first", rowMenu, list()->rowMenu(first->idText())},
@@ -142,14 +141,14 @@ private slots:
         auto done = fixture_.add("Pets", "held done", true, 1);
         fixture_.save();
         QVERIFY(open("Pets"));
-        QObject* rowMenu = window_->findChild<QObject*>("reminderRowMenu");
-        QObject* headerMenu = window_->findChild<QObject*>("reminderHeaderMenu");
+        const MenuNamed rowMenu{window_, "reminderRowMenu"};
+        const MenuNamed headerMenu{window_, "reminderHeaderMenu"};
         const QStringList before = snapshot(fixture_.context());
         const bool pendingExpanded = list()->isPendingExpanded();
         QPointingDevice* screen = QTest::createTouchDevice();
-        const QList<std::pair<QString, QObject*>> targets{{"pending:held", rowMenu},
-                                                          {"completed:held done", rowMenu},
-                                                          {"pendingHeader", headerMenu}};
+        const QList<std::pair<QString, MenuNamed>> targets{{"pending:held", rowMenu},
+                                                           {"completed:held done", rowMenu},
+                                                           {"pendingHeader", headerMenu}};
         for (bool touch : {false, true}) {
             for (const auto& [name, menu] : targets) {
                 const QPoint at = centreOf(row(name));
@@ -325,7 +324,7 @@ private slots:
         const QString id = focused()->property("idText").toString();
         const QString text = focused()->property("reminderText").toString();
         QTest::keyClick(window_, Qt::Key_Menu);
-        QObject* menu = window_->findChild<QObject*>("reminderRowMenu");
+        const MenuNamed menu{window_, "reminderRowMenu"};
         QTRY_VERIFY(isOpen(menu));
         QVERIFY(showsExactly(menu, list()->rowMenu(id)));
         QTest::keyClick(window_, Qt::Key_Escape);
