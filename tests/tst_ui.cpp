@@ -221,6 +221,74 @@ private slots:
         QVERIFY(RingChart::sectors({{0, "a"}, {0, "b"}}, range).isEmpty());
     }
 
+    // A sector's outline is the sector shrunk by the corner radius and grown back by it: every
+    // point farther than a pixel from the edge lies inside exactly when it lies within the
+    // radius of the shrunk sector, for wide, narrow, sliver and unrounded sectors.
+    void sectorOutlinesRoundTheirCornersByTheRadius() {
+        const QPointF centre(100, 100);
+        const double outer = 90, inner = 72, inset = 1.5;
+        struct Case {
+            double start, span, radius;
+        };
+        for (const Case& c : {Case{0, 120, 5}, Case{120, 240, 5}, Case{30, 12, 5}, Case{200, 3, 5},
+                              Case{90, 45, 0}, Case{350, 300, 8.99}}) {
+            const QPainterPath outline =
+                RingChart::sectorPath(centre, outer, inner, c.start, c.span, inset, c.radius);
+            // The shrunk sector as a fine polygon: its sides at inset/2 + radius from the
+            // sector's, its arcs the radius inside the ring.
+            const double half = inset / 2 + c.radius;
+            const double r1 = outer - c.radius, r0 = inner + c.radius;
+            auto at = [&](double r, double degrees) {
+                const double a = (degrees - 90) * std::numbers::pi / 180;
+                return QPointF(centre.x() + r * std::cos(a), centre.y() + r * std::sin(a));
+            };
+            auto cut = [&](double r) { return std::asin(half / r) * 180 / std::numbers::pi; };
+            const double a0 = c.start + cut(r1), a1 = c.start + c.span - cut(r1);
+            const double b0 = c.start + cut(r0), b1 = c.start + c.span - cut(r0);
+            QPolygonF shrunk;
+            if (a1 > a0 && b1 > b0) {
+                for (int i = 0; i <= 400; ++i)
+                    shrunk << at(r1, a0 + (a1 - a0) * i / 400);
+                for (int i = 0; i <= 400; ++i)
+                    shrunk << at(r0, b1 - (b1 - b0) * i / 400);
+            } else {
+                shrunk << at(r0, c.start + c.span / 2) << at(r1, c.start + c.span / 2);
+            }
+            auto distanceToEdge = [&](QPointF p) {
+                double best = 1e9;
+                for (qsizetype i = 0; i < shrunk.size(); ++i) {
+                    const QPointF u = shrunk[i], v = shrunk[(i + 1) % shrunk.size()];
+                    const QPointF d = v - u;
+                    const double length2 = QPointF::dotProduct(d, d);
+                    const double t =
+                        length2 > 0 ? std::clamp(QPointF::dotProduct(p - u, d) / length2, 0.0, 1.0)
+                                    : 0.0;
+                    best = std::min(best, QLineF(p, u + t * d).length());
+                }
+                return best;
+            };
+            int checked = 0;
+            for (int y = 0; y <= 200; y += 2)
+                for (int x = 0; x <= 200; x += 2) {
+                    const QPointF p(x + 0.5, y + 0.5);
+                    const bool within =
+                        shrunk.size() > 2 && shrunk.containsPoint(p, Qt::OddEvenFill);
+                    const double distance = distanceToEdge(p);
+                    if (std::abs((within ? -distance : distance) - c.radius) < 1.0)
+                        continue; // on the edge
+                    const bool inside = within || distance < c.radius;
+                    QVERIFY2(outline.contains(p) == inside,
+                             qPrintable(QStringLiteral("sector %1+%2 at %3,%4")
+                                            .arg(c.start)
+                                            .arg(c.span)
+                                            .arg(x)
+                                            .arg(y)));
+                    checked += inside;
+                }
+            QVERIFY2(checked > 0, qPrintable(QString::number(c.start)));
+        }
+    }
+
     void theOverviewDrawsTheRingForOneOfThree() {
         fixture_.add("Pets", "a", true);
         fixture_.add("Pets", "b");

@@ -84,8 +84,10 @@ QList<RingChart::Sector> RingChart::sectors(const QList<Slice>& slices,
 
 QPainterPath RingChart::sectorPath(QPointF centre, double outer, double inner, double startDegrees,
                                    double spanDegrees, double inset, double cornerRadius) {
-    // Rounded corners as the Minkowski sum of the shrunken sector and a disc: the path is the
-    // shrunken outline, which the caller fills and strokes with a round pen of 2 × radius.
+    // The sector shrunk by the corner radius, then grown back by it: straight sides parallel to
+    // the sector's, at inset/2 from them, and an arc of the radius round each corner. Built as
+    // one outline, since uniting the shrunk sector with its round stroke cost milliseconds a
+    // paint.
     const double ringWidth = outer - inner;
     const double radius = std::clamp(cornerRadius, 0.0, ringWidth / 2 - 0.01);
     const double r1 = outer - radius, r0 = inner + radius;
@@ -101,23 +103,39 @@ QPainterPath RingChart::sectorPath(QPointF centre, double outer, double inner, d
         path.addEllipse(centre, inner, inner);
         return path;
     }
-    const double outerCut = half / r1 * 180 / std::numbers::pi;
-    const double innerCut = half / r0 * 180 / std::numbers::pi;
-    const double a0 = startDegrees + outerCut, a1 = startDegrees + spanDegrees - outerCut;
-    const double b0 = startDegrees + innerCut, b1 = startDegrees + spanDegrees - innerCut;
-    if (a1 <= a0 || b1 <= b0) { // too thin for its corners: a sliver along the middle
+    // Where a circle of radius r meets the line parallel to a side, at half from it.
+    auto cut = [&](double r) {
+        return half >= r ? 90.0 : std::asin(half / r) * 180 / std::numbers::pi;
+    };
+    const double endDegrees = startDegrees + spanDegrees;
+    const double a0 = startDegrees + cut(r1), a1 = endDegrees - cut(r1);
+    const double b0 = startDegrees + cut(r0), b1 = endDegrees - cut(r0);
+    if (a1 <= a0 || b1 <= b0) { // too thin for its corners: a capsule along the middle
+        if (radius <= 0)
+            return path;
         const double mid = startDegrees + spanDegrees / 2;
-        path.moveTo(point(r0, mid));
-        path.lineTo(point(r1, mid));
-        return path;
+        QPainterPath line(point(r0, mid));
+        line.lineTo(point(r1, mid));
+        QPainterPathStroker stroker;
+        stroker.setWidth(2 * radius);
+        stroker.setCapStyle(Qt::RoundCap);
+        return stroker.createStroke(line);
     }
-    const QRectF outerBox(centre.x() - r1, centre.y() - r1, 2 * r1, 2 * r1);
-    const QRectF innerBox(centre.x() - r0, centre.y() - r0, 2 * r0, 2 * r0);
-    // Qt measures arcs counter-clockwise from three o'clock.
-    path.arcMoveTo(outerBox, 90 - a0);
-    path.arcTo(outerBox, 90 - a0, -(a1 - a0));
-    path.lineTo(point(r0, b1));
-    path.arcTo(innerBox, 90 - b1, b1 - b0);
+    // Qt measures arcs counter-clockwise from three o'clock; these go clockwise on screen.
+    auto arc = [&](QPointF at, double r, double fromDegrees, double sweepDegrees) {
+        if (r <= 0) {
+            path.lineTo(at);
+            return;
+        }
+        path.arcTo(QRectF(at.x() - r, at.y() - r, 2 * r, 2 * r), 90 - fromDegrees, -sweepDegrees);
+    };
+    path.arcMoveTo(QRectF(centre.x() - outer, centre.y() - outer, 2 * outer, 2 * outer), 90 - a0);
+    arc(centre, outer, a0, a1 - a0);
+    arc(point(r1, a1), radius, a1, endDegrees + 90 - a1);
+    arc(point(r0, b1), radius, endDegrees + 90, b1 + 90 - endDegrees);
+    arc(centre, inner, b1, -(b1 - b0));
+    arc(point(r0, b0), radius, b0 + 180, startDegrees + 90 - b0);
+    arc(point(r1, a0), radius, startDegrees + 270, a0 + 90 - startDegrees);
     path.closeSubpath();
     return path;
 }
@@ -131,19 +149,11 @@ void RingChart::paint(QPainter* painter) {
     painter->setRenderHint(QPainter::Antialiasing);
     const QList<Sector> all = sectors(slices_, colors_);
     const double inset = all.size() > 1 ? angularInset_ : 0;
-    const double radius = std::clamp(cornerRadius_, 0.0, (outer - inner) / 2 - 0.01);
-    QPainterPathStroker stroker;
-    stroker.setWidth(2 * radius);
-    stroker.setJoinStyle(Qt::RoundJoin);
-    stroker.setCapStyle(Qt::RoundCap);
     painter->setPen(Qt::NoPen);
+    // Each sector one shape, filled once, so translucent colours have no darker seams.
     for (const Sector& sector : all) {
-        const QPainterPath path = sectorPath(box.center(), outer, inner, sector.startDegrees,
-                                             sector.spanDegrees, inset, cornerRadius_);
-        // One shape, filled once, so translucent colours have no darker seams. A full ring
-        // has no corners to round.
-        const bool full = sector.spanDegrees >= 359.999;
         painter->setBrush(sector.color);
-        painter->drawPath(full || radius <= 0 ? path : path.united(stroker.createStroke(path)));
+        painter->drawPath(sectorPath(box.center(), outer, inner, sector.startDegrees,
+                                     sector.spanDegrees, inset, cornerRadius_));
     }
 }

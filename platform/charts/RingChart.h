@@ -52,7 +52,8 @@ public:
 
     // Where each slice goes; zero and negative amounts get no sector.
     static QList<Sector> sectors(const QList<Slice>& slices, const QList<QColor>& range);
-    // One annular sector with its edges pulled in by inset/2 and corners rounded by radius.
+    // One annular sector with its edges pulled in by inset/2 and corners rounded by radius,
+    // as the outline to fill.
     static QPainterPath sectorPath(QPointF centre, double outer, double inner, double startDegrees,
                                    double spanDegrees, double inset, double cornerRadius);
 
