@@ -238,6 +238,7 @@ Pane {
             }
             ToolButton {
                 id: chartEditButton
+                objectName: "chartEditButton"
                 visible: root.view.showsEditButton
                 text: root.view.isEditing ? root.view.title("Done") : root.view.title("Edit")
                 Accessible.name: chartEditButton.text
@@ -275,11 +276,18 @@ Pane {
                 focus: row.ListView.isCurrentItem
                 Accessible.name: row.accessibleName
                 contentItem: RowLayout {
-                    CheckBox {
-                        visible: root.view.isEditing
-                        Accessible.name: qsTranslate("Localizable", "Select %1").arg(row.reminderText)
-                        checked: row.selected
-                        onToggled: root.view.setSelected(row.idText, checked)
+                    // By URL: a Loader cannot instantiate an inline component of a bound file.
+                    Loader {
+                        active: root.view.isEditing
+                        visible: active
+                        source: "RowSelectBox.qml"
+                        onLoaded: {
+                            const box = item as CheckBox
+                            box.Accessible.name = Qt.binding(
+                                () => qsTranslate("Localizable", "Select %1").arg(row.reminderText))
+                            box.checked = Qt.binding(() => row.selected)
+                            box.toggled.connect(() => root.view.setSelected(row.idText, box.checked))
+                        }
                     }
                     SymbolIcon { visible: row.completed; name: "checkmark.circle.fill"
                                  color: row.highlighted ? Theme.selectedText : Theme.text }

@@ -102,6 +102,48 @@ private slots:
         QTRY_VERIFY(!sidebar()->isOthersExpanded());
     }
 
+    // In edit mode each overview row has a box: a click on it or on the row selects the row,
+    // the box follows the selection however it changed, and the bulk action completes exactly
+    // the selected rows. Done takes the boxes away.
+    void overviewBoxesSelectRowsInEditMode() {
+        auto walk = fixture_.add("Pets", "walk", false, 0);
+        auto feed = fixture_.add("Pets", "feed", false, 1);
+        auto brush = fixture_.add("Pets", "brush", false, 2);
+        fixture_.save();
+        QVERIFY(ui_.open("Pets"));
+        QQuickItem* walkRow = ui_.row("chartRow:walk");
+        QVERIFY(walkRow);
+        QVERIFY(!findIn(walkRow, "rowSelect"));
+        click(window_, find(window_, "chartEditButton"));
+        QTRY_VERIFY(overview()->isEditing());
+        QQuickItem* walkBox = nullptr;
+        QTRY_VERIFY((walkBox = findIn(walkRow, "rowSelect")) && walkBox->isVisible());
+        QVERIFY(settle(window_));
+        click(window_, walkBox);
+        QTRY_VERIFY(overview()->multiSelection().contains(walk->id()));
+        QVERIFY(walkBox->property("checked").toBool());
+
+        QQuickItem* feedRow = ui_.row("chartRow:feed");
+        click(window_, findIn(feedRow, "reminderLabel"));
+        QTRY_VERIFY(overview()->multiSelection().contains(feed->id()));
+        QTRY_VERIFY(findIn(feedRow, "rowSelect")->property("checked").toBool());
+        click(window_, walkBox);
+        QTRY_VERIFY(!overview()->multiSelection().contains(walk->id()));
+        QVERIFY(!walkBox->property("checked").toBool());
+
+        QTRY_VERIFY(find(window_, "bulkComplete") && find(window_, "bulkComplete")->isVisible());
+        click(window_, find(window_, "bulkComplete"));
+        QTRY_VERIFY(feed->completed());
+        QVERIFY(!walk->completed() && !brush->completed());
+        QVERIFY(!fixture_.context()->hasChanges());
+
+        click(window_, find(window_, "chartEditButton"));
+        QTRY_VERIFY(!overview()->isEditing());
+        QQuickItem* shown = ui_.row("chartRow:walk");
+        QVERIFY(shown);
+        QTRY_VERIFY(!findIn(shown, "rowSelect"));
+    }
+
     // Without the mouse: Tab reaches the sidebar's list, arrows walk its headers and rows,
     // Enter selects, Space toggles a section, the menu key opens the focused row's menu;
     // Ctrl+F searches the focused column; the overview's rows are reached and acted on too.
