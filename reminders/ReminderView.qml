@@ -235,6 +235,82 @@ Pane {
         }
     }
 
+    // What an entry of the groups shows: a header's title and chevron, or a reminder's text
+    // after its check mark. Placed by anchors, not a layout: every row that scrolls or
+    // filters into view builds one, and a layout's passes over its text made most of that cost.
+    component EntryContent: Item {
+        id: content
+        required property bool header
+        required property bool completed
+        required property bool expanded
+        required property string title
+        required property string reminderText
+        // Whether the edit mode's delete button is shown, and the room its reorder grip takes.
+        required property bool editing
+        required property real handleWidth
+        required property real pointSize
+        signal deleteClicked()
+
+        implicitHeight: Math.max(label.implicitHeight, leading.implicitHeight,
+                                 trailing.implicitHeight)
+        SymbolIcon {
+            id: leading
+            visible: !content.header && content.completed
+            anchors.left: content.left
+            anchors.verticalCenter: content.verticalCenter
+            name: "checkmark.circle.fill"
+        }
+        // A reminder is the user's own text: never read as markup, and drawn in an isolate of
+        // its own so its direction controls reorder nothing around it.
+        Label {
+            id: label
+            objectName: content.header ? "headerTitle" : "reminderLabel"
+            anchors.left: leading.visible ? leading.right : content.left
+            anchors.leftMargin: leading.visible ? 5 : 0
+            anchors.right: trailing.left
+            anchors.rightMargin: trailing.width > 0 ? 5 : 0
+            anchors.verticalCenter: content.verticalCenter
+            text: content.header ? content.title : ReminderText.shown(content.reminderText)
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+            font.bold: content.header
+            font.pointSize: content.header ? TextStyles.title3 : content.pointSize
+        }
+        Row {
+            id: trailing
+            anchors.right: content.right
+            anchors.verticalCenter: content.verticalCenter
+            spacing: 5
+            SymbolIcon {
+                objectName: "chevron"
+                visible: content.header
+                anchors.verticalCenter: trailing.verticalCenter
+                name: content.expanded ? "chevron.down" : "chevron.right"
+                size: TextStyles.title3
+                color: Theme.cyanText
+            }
+            // Built only in edit mode: most rows never need it. By URL: a Loader cannot
+            // instantiate an inline component of a bound file.
+            Loader {
+                active: content.editing
+                visible: active
+                anchors.verticalCenter: trailing.verticalCenter
+                source: "RowDeleteButton.qml"
+                onLoaded: {
+                    const button = item as RowDeleteButton
+                    button.Accessible.name = root.view.title("Delete reminder")
+                    button.clicked.connect(() => content.deleteClicked())
+                }
+            }
+            // Room for the reorder grip drawn over the row's end.
+            Item {
+                visible: content.handleWidth > 0
+                width: content.handleWidth
+                height: 1
+            }
+        }
+    }
+
     // One entry of the groups: a group's header or a reminder's row. The list gives its current
     // entry the focus; a click focuses it too, but Tab moves on to the next column.
     component GroupEntry: SwipeDelegate {
@@ -258,49 +334,16 @@ Pane {
         Accessible.description: !entry.header ? ""
             : entry.expanded ? qsTranslate("Localizable", "Expanded") : qsTranslate("Localizable", "Collapsed")
         swipe.enabled: !entry.header && !root.view.isEditing
-        contentItem: RowLayout {
-            Label {
-                visible: entry.header
-                text: entry.title
-                font.bold: true
-                font.pointSize: TextStyles.title3
-                Layout.fillWidth: true
-            }
-            SymbolIcon {
-                objectName: "chevron"
-                visible: entry.header
-                name: entry.expanded ? "chevron.down" : "chevron.right"
-                size: TextStyles.title3
-                color: Theme.cyanText
-            }
-            SymbolIcon { visible: !entry.header && entry.completed; name: "checkmark.circle.fill" }
-            // A reminder is the user's own text: never read as markup, and drawn in an
-            // isolate of its own so its direction controls reorder nothing around it.
-            Label {
-                objectName: "reminderLabel"
-                visible: !entry.header
-                text: ReminderText.shown(entry.reminderText)
-                textFormat: Text.PlainText
-                Layout.fillWidth: true
-                wrapMode: Text.Wrap
-            }
-            // The edit mode's controls are built only while it is on: most rows never need
-            // them. By URL: a Loader cannot instantiate an inline component of a bound file.
-            Loader {
-                active: !entry.header && root.view.isEditing
-                visible: active
-                source: "RowDeleteButton.qml"
-                onLoaded: {
-                    const button = item as RowDeleteButton
-                    button.Accessible.name = root.view.title("Delete reminder")
-                    button.clicked.connect(() => root.view.deleteBySwipe(entry.idText))
-                }
-            }
-            // Room for the reorder handle drawn over the row's end.
-            Item {
-                visible: handle.active
-                implicitWidth: handle.width
-            }
+        contentItem: EntryContent {
+            header: entry.header
+            completed: entry.completed
+            expanded: entry.expanded
+            title: entry.title
+            reminderText: entry.reminderText
+            editing: !entry.header && root.view.isEditing
+            handleWidth: handle.active ? handle.width : 0
+            pointSize: entry.font.pointSize
+            onDeleteClicked: root.view.deleteBySwipe(entry.idText)
         }
         // Dragged, the row follows the pointer and lands where it is dropped.
         Loader {
