@@ -142,8 +142,8 @@ void ReminderView::setIsEditing(bool editing) {
     emit isEditingChanged();
 }
 
-QList<std::shared_ptr<Reminder>> ReminderView::list(Section section) const {
-    QList<std::shared_ptr<Reminder>> result;
+std::vector<Reminder*> ReminderView::groupInPlace(Section section) const {
+    std::vector<Reminder*> result;
     const auto& selected = selectedCategory_.value();
     if (!selected)
         return result;
@@ -151,7 +151,14 @@ QList<std::shared_ptr<Reminder>> ReminderView::list(Section section) const {
     for (Reminder* reminder :
          actions_.index().filedUnderInPlace(selected->rawValue(), actions_.order()))
         if (reminder->completed() == completed)
-            result.append(reminder->handle());
+            result.push_back(reminder);
+    return result;
+}
+
+QList<std::shared_ptr<Reminder>> ReminderView::list(Section section) const {
+    QList<std::shared_ptr<Reminder>> result;
+    for (Reminder* reminder : groupInPlace(section))
+        result.append(reminder->handle());
     return result;
 }
 
@@ -248,10 +255,11 @@ ReminderView::placeOf(const QString& id) const {
     if (!reminder)
         return std::nullopt;
     const Section section = reminder->completed() ? Section::Completed : Section::Pending;
-    const qsizetype offset = list(section).indexOf(reminder);
-    if (offset < 0)
+    const auto group = groupInPlace(section);
+    const auto at = std::find(group.begin(), group.end(), reminder.get());
+    if (at == group.end())
         return std::nullopt; // another category's: not on this screen
-    return std::pair{section, int(offset)};
+    return std::pair{section, int(at - group.begin())};
 }
 
 void ReminderView::addReminder() {
@@ -367,8 +375,8 @@ void ReminderView::deleteRemindersAtOffsets(Section section, QList<int> offsets)
 }
 
 void ReminderView::moveReminders(Section section, QList<int> sources, int destination) {
-    QList<std::shared_ptr<Reminder>> items = list(section);
-    auto byOrderIndex = [](const auto& a, const auto& b) {
+    std::vector<Reminder*> items = groupInPlace(section);
+    auto byOrderIndex = [](const Reminder* a, const Reminder* b) {
         return a->orderIndex() < b->orderIndex();
     };
     // The group is read in the list's order, which is already this one but for ties.
@@ -378,23 +386,23 @@ void ReminderView::moveReminders(Section section, QList<int> sources, int destin
     sources.erase(std::unique(sources.begin(), sources.end()), sources.end());
     destination = std::clamp(destination, 0, int(items.size()));
     // The list's standard move: destination counts positions before the move.
-    QList<std::shared_ptr<Reminder>> moved, rest;
+    std::vector<Reminder*> moved, rest;
+    rest.reserve(items.size());
     int insertAt = destination;
-    for (int i = 0; i < items.size(); ++i) {
-        if (sources.contains(i)) {
-            moved.append(items[i]);
+    for (int i = 0; i < int(items.size()); ++i) {
+        if (std::binary_search(sources.begin(), sources.end(), i)) {
+            moved.push_back(items[i]);
             if (i < destination)
                 --insertAt;
         } else {
-            rest.append(items[i]);
+            rest.push_back(items[i]);
         }
     }
-    if (moved.isEmpty())
+    if (moved.empty())
         return;
-    for (qsizetype i = 0; i < moved.size(); ++i)
-        rest.insert(insertAt + i, moved[i]);
-    for (qsizetype i = 0; i < rest.size(); ++i)
-        rest[i]->setOrderIndex(i);
+    rest.insert(rest.begin() + insertAt, moved.begin(), moved.end());
+    for (size_t i = 0; i < rest.size(); ++i)
+        rest[i]->setOrderIndex(qint64(i));
     saveStep(actions_.modelContext()); // order does not change the slices
 }
 

@@ -198,6 +198,9 @@ private:
     void selectionChanged();
     void refreshLists();
     void refreshGroups();
+    // A group read in place, valid until the context next changes: the moves and look-ups
+    // that run on every key press copy no handles.
+    std::vector<Reminder*> groupInPlace(Section section) const;
     // The reminder's group and its offset there, if it is in one.
     std::optional<std::pair<Section, int>> placeOf(const QString& id) const;
 
