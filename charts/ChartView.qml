@@ -73,6 +73,56 @@ Pane {
         }
     }
 
+    // What an overview row shows: its selection box in edit mode, its check mark and its
+    // text. Placed by anchors, not a layout: a category switch builds a dozen rows at once.
+    component RowContent: Item {
+        id: content
+        required property string idText
+        required property string reminderText
+        required property bool completed
+        required property bool selected
+        required property bool highlighted
+
+        implicitHeight: Math.max(label.implicitHeight, box.implicitHeight, mark.implicitHeight)
+        // By URL: a Loader cannot instantiate an inline component of a bound file.
+        Loader {
+            id: box
+            active: root.view.isEditing
+            visible: active
+            anchors.left: content.left
+            anchors.verticalCenter: content.verticalCenter
+            source: "RowSelectBox.qml"
+            onLoaded: {
+                const check = item as CheckBox
+                check.Accessible.name = Qt.binding(
+                    () => qsTranslate("Localizable", "Select %1").arg(content.reminderText))
+                check.checked = Qt.binding(() => content.selected)
+                check.toggled.connect(() => root.view.setSelected(content.idText, check.checked))
+            }
+        }
+        SymbolIcon {
+            id: mark
+            visible: content.completed
+            anchors.left: box.active ? box.right : content.left
+            anchors.leftMargin: box.active ? 5 : 0
+            anchors.verticalCenter: content.verticalCenter
+            name: "checkmark.circle.fill"
+            color: content.highlighted ? Theme.selectedText : Theme.text
+        }
+        Label {
+            id: label
+            objectName: "reminderLabel"
+            anchors.left: mark.visible ? mark.right : box.active ? box.right : content.left
+            anchors.leftMargin: mark.visible || box.active ? 5 : 0
+            anchors.right: content.right
+            anchors.verticalCenter: content.verticalCenter
+            text: ReminderText.shown(content.reminderText)
+            color: content.highlighted ? Theme.selectedText : Theme.text
+            textFormat: Text.PlainText
+            wrapMode: Text.Wrap
+        }
+    }
+
     ColumnLayout {
         visible: root.view.screenState === Screens.ChartView.Chart
         anchors.fill: parent
@@ -275,25 +325,12 @@ Pane {
                 focusPolicy: Qt.ClickFocus
                 focus: row.ListView.isCurrentItem
                 Accessible.name: row.accessibleName
-                contentItem: RowLayout {
-                    // By URL: a Loader cannot instantiate an inline component of a bound file.
-                    Loader {
-                        active: root.view.isEditing
-                        visible: active
-                        source: "RowSelectBox.qml"
-                        onLoaded: {
-                            const box = item as CheckBox
-                            box.Accessible.name = Qt.binding(
-                                () => qsTranslate("Localizable", "Select %1").arg(row.reminderText))
-                            box.checked = Qt.binding(() => row.selected)
-                            box.toggled.connect(() => root.view.setSelected(row.idText, box.checked))
-                        }
-                    }
-                    SymbolIcon { visible: row.completed; name: "checkmark.circle.fill"
-                                 color: row.highlighted ? Theme.selectedText : Theme.text }
-                    Label { objectName: "reminderLabel"; text: ReminderText.shown(row.reminderText)
-                            color: row.highlighted ? Theme.selectedText : Theme.text
-                            textFormat: Text.PlainText; Layout.fillWidth: true; wrapMode: Text.Wrap }
+                contentItem: RowContent {
+                    idText: row.idText
+                    reminderText: row.reminderText
+                    completed: row.completed
+                    selected: row.selected
+                    highlighted: row.highlighted
                 }
                 Rectangle {
                     visible: root.view.showsSeparators
