@@ -10,8 +10,8 @@
 // A list model that publishes a new list of rows as the removals, insertions and data changes
 // that turn the old list into it, instead of a reset: views keep their scroll position and
 // only build delegates for rows that are really new. Rows are matched by a key; of the rows
-// both lists hold, the longest run kept in the same order stays, the others move as a removal
-// and an insertion.
+// both lists hold, the longest run kept in the same order stays. A lone row out of that order
+// is moved; when there are more, they move as removals and insertions.
 class DiffingListModel : public QAbstractListModel {
 public:
     using QAbstractListModel::QAbstractListModel;
@@ -55,6 +55,8 @@ protected:
         const qsizetype moved = (oldMiddle - kept) + (newMiddle - kept);
         if (moved > 16 && kept < moved)
             std::fill(target.begin(), target.end(), -1);
+        else
+            moveLoneRow(rows, next, head, newMiddle, keyOf, target);
 
         // Kept rows keep what they drew until the data changes below.
         std::vector<bool> arrives(size_t(newMiddle), true);
@@ -132,6 +134,40 @@ private:
             }
         }
         return true;
+    }
+    // A row that only changed place (a move by the keyboard or a drop) is moved, so a view
+    // keeps its item, focus included, instead of building it again. Only when it is the one
+    // row out of order and nothing else leaves or arrives.
+    template <class Row, class KeyOf>
+    void moveLoneRow(QList<Row>& rows, const QList<Row>& next, qsizetype head, qsizetype newMiddle,
+                     KeyOf& keyOf, std::vector<qsizetype>& target) {
+        if (qsizetype(target.size()) != newMiddle)
+            return;
+        qsizetype from = -1;
+        for (size_t i = 0; i < target.size(); ++i) {
+            if (target[i] >= 0)
+                continue;
+            if (from >= 0)
+                return;
+            from = qsizetype(i);
+        }
+        if (from < 0)
+            return;
+        // The one new place no kept row takes.
+        std::vector<bool> taken(size_t(newMiddle), false);
+        for (qsizetype place : target)
+            if (place >= 0)
+                taken[size_t(place - head)] = true;
+        const qsizetype to = std::find(taken.begin(), taken.end(), false) - taken.begin();
+        if (!(keyOf(rows[head + from]) == keyOf(next[head + to])))
+            return;
+        if (from != to) {
+            beginMoveRows({}, int(head + from), int(head + from), {},
+                          int(head + (to > from ? to + 1 : to)));
+            rows.move(head + from, head + to);
+            endMoveRows();
+        }
+        target[size_t(from)] = head + to;
     }
     // Keeps in target the longest run of places that rises, so those rows need not move;
     // the others become -1 (removed, and inserted again at their new place).
