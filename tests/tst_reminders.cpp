@@ -160,26 +160,27 @@ private slots:
         };
         ReminderListModel pending, completed;
         ReminderGroupsModel groups;
-        pending.setRows(rowsOf(pool.mid(0, 200)));
-        completed.setRows(rowsOf(pool.mid(200)));
-        groups.setGroups({&pending, "Pending", true}, {&completed, "Completed", true});
+        QList<std::shared_ptr<Reminder>> nowPending = pool.mid(0, 200),
+                                         nowCompleted = pool.mid(200);
+        // The screen's refresh: both groups' rows, then the groups.
+        auto publish = [&] {
+            pending.setRows(rowsOf(nowPending));
+            completed.setRows(rowsOf(nowCompleted));
+            groups.setGroups({&pending, "Pending", true}, {&completed, "Completed", true});
+        };
+        publish();
         ModelMirror pendingView(pending), groupsView(groups);
 
         // Pending row 10 completed: it lands at completed place 150.
-        QList<std::shared_ptr<Reminder>> nowPending = pool.mid(0, 200),
-                                         nowCompleted = pool.mid(200);
         nowCompleted.insert(150, nowPending.takeAt(10));
-        pending.setRows(rowsOf(nowPending));
-        completed.setRows(rowsOf(nowCompleted));
-        groups.setGroups({&pending, "Pending", true}, {&completed, "Completed", true});
+        publish();
         QCOMPARE(groupsView.mirrored(), groupsView.current()); // offsets below it were redrawn
         QCOMPARE(std::pair(groupsView.removed, groupsView.inserted), std::pair(1, 1));
         QCOMPARE(std::pair(pendingView.removed, pendingView.inserted), std::pair(1, 0));
 
         // Two neighbours swap places, as a move by one makes.
         nowPending.swapItemsAt(50, 51);
-        pending.setRows(rowsOf(nowPending));
-        groups.setGroups({&pending, "Pending", true}, {&completed, "Completed", true});
+        publish();
         QCOMPARE(pendingView.mirrored(), pendingView.current());
         QCOMPARE(groupsView.mirrored(), groupsView.current());
         QCOMPARE(std::pair(pendingView.removed, pendingView.inserted), std::pair(1, 0));
@@ -189,11 +190,9 @@ private slots:
 
         // A row dropped far from where it was moves too, up and down.
         nowPending.move(120, 3);
-        pending.setRows(rowsOf(nowPending));
-        groups.setGroups({&pending, "Pending", true}, {&completed, "Completed", true});
+        publish();
         nowPending.move(7, 180);
-        pending.setRows(rowsOf(nowPending));
-        groups.setGroups({&pending, "Pending", true}, {&completed, "Completed", true});
+        publish();
         QCOMPARE(pendingView.mirrored(), pendingView.current());
         QCOMPARE(groupsView.mirrored(), groupsView.current());
         QCOMPARE(std::pair(pendingView.removed, pendingView.inserted), std::pair(1, 0));
