@@ -36,23 +36,19 @@ Pane {
         }
     }
 
-    // Built the first time it opens: most menus of a session never do. Not by a Loader:
-    // it cannot instantiate a component of a bound file.
-    QtObject {
+    MenuOnDemand {
         id: rowMenu
-        property FittedMenu menu
+        owner: root
         property string reminderId
         property Screens.menuOffers offers
 
         function openFor(reminderId: string, at: Item) {
             rowMenu.reminderId = reminderId
             rowMenu.offers = root.view.rowMenu(reminderId)
-            if (!rowMenu.menu)
-                rowMenu.menu = rowMenu.build.createObject(root) as FittedMenu
-            rowMenu.menu.popupUnder(at)
+            rowMenu.popupUnder(at)
         }
 
-        property Component build: FittedMenu {
+        build: FittedMenu {
             objectName: "chartRowMenu"
 
             OfferedMenuItem {

@@ -51,23 +51,19 @@ Pane {
         }
     }
 
-    // Built the first time it opens: most menus of a session never do. Not by a Loader:
-    // it cannot instantiate a component of a bound file.
-    QtObject {
+    MenuOnDemand {
         id: rowMenu
-        property FittedMenu menu
+        owner: root
         property string reminderId
         property Screens.menuOffers offers
 
         function openFor(reminderId: string, at: Item) {
             rowMenu.reminderId = reminderId
             rowMenu.offers = root.view.rowMenu(reminderId)
-            if (!rowMenu.menu)
-                rowMenu.menu = rowMenu.build.createObject(root) as FittedMenu
-            rowMenu.menu.popupUnder(at)
+            rowMenu.popupUnder(at)
         }
 
-        property Component build: FittedMenu {
+        build: FittedMenu {
             objectName: "reminderRowMenu"
 
             // The entries that open the two submenus, with their symbols.
@@ -170,10 +166,9 @@ Pane {
         }
     }
 
-    // Built the first time it opens.
-    QtObject {
+    MenuOnDemand {
         id: headerMenu
-        property FittedMenu menu
+        owner: root
         property int section: Screens.ReminderView.Pending
         property Screens.menuOffers offers
 
@@ -181,12 +176,10 @@ Pane {
             headerMenu.section = section
             headerMenu.offers = section === Screens.ReminderView.Completed
                     ? root.view.completedHeaderMenu : root.view.pendingHeaderMenu
-            if (!headerMenu.menu)
-                headerMenu.menu = headerMenu.build.createObject(root) as FittedMenu
-            headerMenu.menu.popupUnder(at)
+            headerMenu.popupUnder(at)
         }
 
-        property Component build: FittedMenu {
+        build: FittedMenu {
             objectName: "reminderHeaderMenu"
 
             OfferedMenuItem {
@@ -207,19 +200,12 @@ Pane {
         }
     }
 
-    // Built the first time it opens.
-    QtObject {
+    MenuOnDemand {
         id: informationMenu
-        property FittedMenu menu
+        owner: root
         property Screens.menuOffers offers: root.view.informationMenu
 
-        function openUnder(at: Item) {
-            if (!informationMenu.menu)
-                informationMenu.menu = informationMenu.build.createObject(root) as FittedMenu
-            informationMenu.menu.popupUnder(at)
-        }
-
-        property Component build: FittedMenu {
+        build: FittedMenu {
             objectName: "informationMenu"
 
             OfferedMenuItem {
@@ -485,7 +471,7 @@ Pane {
                 font.family: Theme.symbolFont
                 font.pointSize: TextStyles.title3
                 Accessible.name: root.view.title("Information")
-                onClicked: informationMenu.openUnder(infoButton)
+                onClicked: informationMenu.popupUnder(infoButton)
             }
         }
 

@@ -14,23 +14,19 @@ Pane {
 
     Component.onCompleted: root.view.onAppear()
 
-    // Built the first time it opens: most menus of a session never do. Not by a Loader:
-    // it cannot instantiate a component of a bound file.
-    QtObject {
+    MenuOnDemand {
         id: rowMenu
-        property FittedMenu menu
+        owner: root
         property string rawValue
         property Screens.menuOffers offers
 
         function openFor(rawValue: string, section: int, at: Item) {
             rowMenu.rawValue = rawValue
             rowMenu.offers = root.view.rowMenu(rawValue, section)
-            if (!rowMenu.menu)
-                rowMenu.menu = rowMenu.build.createObject(root) as FittedMenu
-            rowMenu.menu.popupUnder(at)
+            rowMenu.popupUnder(at)
         }
 
-        property Component build: FittedMenu {
+        build: FittedMenu {
             objectName: "sidebarRowMenu"
 
             OfferedMenuItem {
@@ -61,10 +57,9 @@ Pane {
         }
     }
 
-    // Built the first time it opens.
-    QtObject {
+    MenuOnDemand {
         id: headerMenu
-        property FittedMenu menu
+        owner: root
         property int section: Screens.MainView.Others
         property Screens.menuOffers offers
 
@@ -72,12 +67,10 @@ Pane {
             headerMenu.section = section
             headerMenu.offers = section === Screens.MainView.Favorites
                     ? root.view.favoritesHeaderMenu : root.view.othersHeaderMenu
-            if (!headerMenu.menu)
-                headerMenu.menu = headerMenu.build.createObject(root) as FittedMenu
-            headerMenu.menu.popupUnder(at)
+            headerMenu.popupUnder(at)
         }
 
-        property Component build: FittedMenu {
+        build: FittedMenu {
             objectName: "sidebarHeaderMenu"
 
             OfferedMenuItem {
