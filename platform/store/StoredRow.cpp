@@ -2,6 +2,7 @@
 
 #include "../sqlite/SqliteStatement.h"
 
+#include <array>
 #include <string_view>
 
 using Type = SqliteStatement::ColumnType;
@@ -31,15 +32,17 @@ std::optional<qint64> StoredRow::int64(int attribute) const {
 }
 
 namespace {
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
+// Each byte's value as a hex digit, or -1: one look-up per character, as a million ids are
+// read at start.
+constexpr auto hexDigits = [] {
+    std::array<qint8, 256> table{};
+    for (int c = 0; c < 256; ++c)
+        table[size_t(c)] = c >= '0' && c <= '9'   ? qint8(c - '0')
+                           : c >= 'A' && c <= 'F' ? qint8(c - 'A' + 10)
+                           : c >= 'a' && c <= 'f' ? qint8(c - 'a' + 10)
+                                                  : qint8(-1);
+    return table;
+}();
 
 // The 8-4-4-4-12 form every id is written in, read without making a string; any other form
 // is left to QUuid.
@@ -47,18 +50,18 @@ std::optional<QUuid> canonicalUuid(QByteArrayView text) {
     if (text.size() != 36 || text[8] != '-' || text[13] != '-' || text[18] != '-' ||
         text[23] != '-')
         return std::nullopt;
+    static constexpr int starts[16] = {0, 2, 4, 6, 9, 11, 14, 16, 19, 21, 24, 26, 28, 30, 32, 34};
+    const auto* digits = reinterpret_cast<const uchar*>(text.data());
     uchar bytes[16];
-    int at = 0;
+    int bad = 0;
     for (int i = 0; i < 16; ++i) {
-        if (at == 8 || at == 13 || at == 18 || at == 23)
-            ++at;
-        const int high = hexDigit(text[at]);
-        const int low = hexDigit(text[at + 1]);
-        if (high < 0 || low < 0)
-            return std::nullopt;
+        const int high = hexDigits[digits[starts[i]]];
+        const int low = hexDigits[digits[starts[i] + 1]];
+        bad |= high | low; // negative when either is no digit
         bytes[i] = uchar(high << 4 | low);
-        at += 2;
     }
+    if (bad < 0)
+        return std::nullopt;
     return QUuid::fromRfc4122(QByteArrayView(bytes, 16));
 }
 } // namespace
