@@ -22,6 +22,40 @@ ReminderActions::ReminderActions(Query<Reminder>* reminders, PlatformServices& s
     , pieChartData_(pieChartData)
     , selectedCategory_(selectedCategory) {}
 
+std::optional<std::vector<std::shared_ptr<Reminder>>>
+ReminderActions::changesToFollow(const RowBasis& now) const {
+    if (rowBasis_ != now)
+        return std::nullopt;
+    // Beyond a few, a pass over the category costs about as much as following them.
+    constexpr size_t most = 32;
+    std::vector<std::shared_ptr<Reminder>> changed;
+    bool tooMany = false;
+    const bool known = modelContext().changesSince(
+        rowsGeneration_, Reminder::entityDescription(), [&](const ModelContext::Change& change) {
+            if (tooMany)
+                return;
+            const auto* record = change.record.get();
+            if (std::none_of(changed.begin(), changed.end(),
+                             [record](const auto& r) { return r.get() == record; }))
+                changed.push_back(std::static_pointer_cast<Reminder>(change.record));
+            tooMany = changed.size() > most;
+        });
+    if (!known || tooMany)
+        return std::nullopt;
+    return changed;
+}
+
+void ReminderActions::rowsMade(const RowBasis& basis, bool followed) {
+    refreshesFollowed_ += followed ? 1 : 0;
+    rowBasis_ = basis;
+    rowsGeneration_ = modelContext().generation();
+}
+
+bool ReminderActions::isFiledUnder(const Reminder& reminder, const QString& category) const {
+    return !reminder.isDeleted() && reminder.modelContext() == &modelContext() &&
+           reminder.category() == category;
+}
+
 std::shared_ptr<Reminder> ReminderActions::reminder(const QString& idText) const {
     const auto id = Reminder::idFromText(idText);
     if (!id)

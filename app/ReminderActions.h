@@ -9,10 +9,12 @@
 #include "ui/State.h"
 
 #include <QList>
+#include <QSet>
 #include <QUuid>
 
 #include <memory>
 #include <optional>
+#include <vector>
 
 class ModelContext;
 class UserDefaults;
@@ -37,6 +39,28 @@ public:
     const std::optional<ReminderCategory>& selectedCategory() const {
         return selectedCategory_.value();
     }
+
+    // What a screen's rows are made of besides the reminders themselves. While it stays the
+    // same, the rows can follow a few changed reminders instead of being made again.
+    struct RowBasis {
+        std::optional<ReminderCategory> category;
+        QString search;
+        qint64 filter = 0;
+        QSet<QUuid> selection;
+        bool operator==(const RowBasis&) const = default;
+    };
+    // The reminders changed since the rows were last made (rowsMade), each once; none when
+    // they must be made again: another basis, a history the context no longer knows, or more
+    // changes than are worth following one by one.
+    std::optional<std::vector<std::shared_ptr<Reminder>>>
+    changesToFollow(const RowBasis& now) const;
+    // followed: the rows followed the changes rather than being made again.
+    void rowsMade(const RowBasis& basis, bool followed);
+    // How many refreshes followed changes; for tests and the benchmark.
+    quint64 refreshesFollowed() const { return refreshesFollowed_; }
+    // Whether a reminder belongs in a list of that category text: alive, in this context,
+    // and filed under it.
+    bool isFiledUnder(const Reminder& reminder, const QString& category) const;
 
     // The first reminder of the query whose id text idText is; none for any other text.
     std::shared_ptr<Reminder> reminder(const QString& idText) const;
@@ -75,6 +99,9 @@ public:
 
 private:
     Query<Reminder>* reminders_;
+    std::optional<RowBasis> rowBasis_;
+    quint64 rowsGeneration_ = 0;
+    quint64 refreshesFollowed_ = 0;
     PlatformServices& services_;
     Binding<PieChartSlices> pieChartData_;
     Binding<std::optional<ReminderCategory>> selectedCategory_;

@@ -6,6 +6,8 @@
 #include <QCoreApplication>
 #include <QVariantMap>
 
+#include <algorithm>
+
 ChartView::ChartView(Binding<PieChartSlices> pieChartData,
                      Binding<std::optional<ReminderCategory>> selectedCategory,
                      Query<Reminder>* reminders, UIUserInterfaceIdiom device,
@@ -69,19 +71,22 @@ qint64 ChartView::categoryCount() const {
     return selected ? actions_.index().counts(*selected).all : 0;
 }
 
+bool ChartView::shows(const Reminder& reminder) const {
+    const qint64 filter = filterByCompletedStatus();
+    const bool status =
+        (filter == 0 && reminder.completed()) || (filter == 1 && !reminder.completed());
+    return status && TextRules::matchesSearch(reminder.text(), searchText_);
+}
+
 void ChartView::visitShownRows(const std::function<void(Reminder*)>& visit) const {
     const auto& selected = selectedCategory_.value();
     if (!selected)
         return;
-    const qint64 filter = filterByCompletedStatus();
     // Read in place: this runs after every change of the store.
     for (Reminder* reminder :
-         actions_.index().filedUnderInPlace(selected->rawValue(), actions_.order())) {
-        const bool status =
-            (filter == 0 && reminder->completed()) || (filter == 1 && !reminder->completed());
-        if (status && TextRules::matchesSearch(reminder->text(), searchText_))
+         actions_.index().filedUnderInPlace(selected->rawValue(), actions_.order()))
+        if (shows(*reminder))
             visit(reminder);
-    }
 }
 
 QList<std::shared_ptr<Reminder>> ChartView::shownRows() const {
@@ -123,7 +128,41 @@ QString ChartView::title(const QString& key) const {
                                   QT_TRANSLATE_NOOP("Localizable", "Complete selection")});
 }
 
+bool ChartView::followChanges(const ReminderActions::RowBasis& basis) {
+    if (!basis.category)
+        return false;
+    const auto changed = actions_.changesToFollow(basis);
+    // A selected reminder that changed may leave the selection, which is decided over all
+    // rows shown.
+    if (!changed || std::any_of(changed->begin(), changed->end(), [this](const auto& reminder) {
+            return multiSelection_.contains(reminder->id());
+        }))
+        return false;
+    const QString category = basis.category->rawValue();
+    const int order = actions_.order();
+    rows_.patchRows(
+        *changed,
+        [&](const std::shared_ptr<Reminder>& reminder) -> std::optional<ReminderListModel::Row> {
+            if (!actions_.isFiledUnder(*reminder, category) || !shows(*reminder))
+                return std::nullopt;
+            return ReminderListModel::Row(reminder);
+        },
+        [order](const Reminder& a, const Reminder& b) {
+            return ReminderIndex::before(a, b, order);
+        });
+    return true;
+}
+
+ChartView::RowBasis ChartView::rowBasis() const {
+    return {selectedCategory_.value(), searchText_, filterByCompletedStatus(), multiSelection_};
+}
+
 void ChartView::refresh() {
+    if (followChanges(rowBasis())) {
+        actions_.rowsMade(rowBasis(), true);
+        emit changed();
+        return;
+    }
     QList<ReminderListModel::Row> rows;
     QSet<QUuid> shownSelected;
     rows.reserve(rows_.rows().size() + 1);
@@ -142,6 +181,7 @@ void ChartView::refresh() {
         });
     showsSelection_ = !shownSelected.isEmpty();
     rows_.setRows(std::move(rows));
+    actions_.rowsMade(rowBasis(), false);
     emit changed();
 }
 

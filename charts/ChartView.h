@@ -77,10 +77,15 @@ public:
     // The selected category's reminders in query (text) order; the filters do not apply.
     // Calls visit for each reminder the rows show, in their order.
     void visitShownRows(const std::function<void(Reminder*)>& visit) const;
+    // Whether the overview lists a reminder of the selected category: the switch and the
+    // search decide.
+    bool shows(const Reminder& reminder) const;
     qint64 categoryCount() const;
     // The category reminders passing the search and the status switch.
     QList<std::shared_ptr<Reminder>> shownRows() const;
     ReminderListModel* rows() { return &rows_; }
+    // Refreshes whose rows followed a few changed reminders instead of being made again.
+    quint64 refreshesFollowed() const { return actions_.refreshesFollowed(); }
     QVariantList chartSlices() const;
     QString centreName() const;
     // From the records, not the slices; empty when the category has no reminders.
@@ -113,6 +118,11 @@ signals:
 
 private:
     void refresh();
+    using RowBasis = ReminderActions::RowBasis;
+    RowBasis rowBasis() const;
+    // Brings the rows up to date from the reminders changed since they were made, when only
+    // a few changed on the same basis; false when they must be made again.
+    bool followChanges(const RowBasis& basis);
 
     Binding<PieChartSlices> pieChartData_;
     Binding<std::optional<ReminderCategory>> selectedCategory_;

@@ -2,6 +2,17 @@
 
 #include <algorithm>
 
+namespace {
+// A header's key holds no reminder; a reminder appears in one group at a time.
+std::pair<int, const Reminder*> keyOf(const ReminderGroupsModel::Entry& e) {
+    return {(e.header ? 2 : 0) + (e.completed ? 1 : 0), e.row.reminder.get()};
+}
+bool drawAlike(const ReminderGroupsModel::Entry& a, const ReminderGroupsModel::Entry& b) {
+    return a.offset == b.offset && a.title == b.title && a.expanded == b.expanded &&
+           (a.header || a.row.drawsLike(b.row));
+}
+} // namespace
+
 int ReminderGroupsModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : int(entries_.size());
 }
@@ -55,17 +66,45 @@ void ReminderGroupsModel::setGroups(const Group& pending, const Group& completed
             if (rows[i].shown)
                 next.append({false, isCompleted, int(i), rows[i], {}, false});
     }
-    publish(
-        entries_, std::move(next),
-        [](const Entry& e) {
-            // A header's key holds no reminder; a reminder appears in one group at a time.
-            return std::pair<int, const Reminder*>((e.header ? 2 : 0) + (e.completed ? 1 : 0),
-                                                   e.row.reminder.get());
-        },
-        [](const Entry& a, const Entry& b) {
-            return a.offset == b.offset && a.title == b.title && a.expanded == b.expanded &&
-                   (a.header || a.row.drawsLike(b.row));
-        });
+    publish(entries_, std::move(next), keyOf, drawAlike);
+}
+
+bool ReminderGroupsModel::patchGroup(const Group& pending, const Group& completed, bool inCompleted,
+                                     const ReminderListModel::Stretch& stretch) {
+    const Group& group = inCompleted ? completed : pending;
+    const qsizetype count = group.rows->rows().size();
+    const qsizetype countBefore = count - stretch.inserted + stretch.removed;
+    if (count == 0 || countBefore == 0)
+        return false; // its header comes or goes
+    // Where the group's header stands; the pending group is complete already.
+    const auto& pendingRows = pending.rows->rows();
+    const qsizetype header =
+        !inCompleted || pendingRows.isEmpty() ? 0 : 1 + (pending.expanded ? pendingRows.size() : 0);
+    if (header >= entries_.size() || !entries_[header].header ||
+        entries_[header].completed != inCompleted || entries_[header].expanded != group.expanded ||
+        entries_[header].title != group.title)
+        return false;
+    if (!group.expanded || (stretch.removed == 0 && stretch.inserted == 0))
+        return true;
+    const qsizetype first = header + 1 + stretch.first;
+    QList<Entry> next;
+    next.reserve(stretch.inserted);
+    for (qsizetype i = stretch.first; i < stretch.first + stretch.inserted; ++i) {
+        const auto& row = group.rows->rows()[i];
+        if (!row.shown)
+            return false; // searched: hidden rows have no entry
+        next.append({false, inCompleted, int(i), row, {}, false});
+    }
+    publishWindow(entries_, first, stretch.removed, std::move(next), keyOf, drawAlike);
+    // The group's later rows moved by as many places as it grew or shrank.
+    const qsizetype shift = stretch.inserted - stretch.removed;
+    const qsizetype after = first + stretch.inserted, end = header + 1 + count;
+    if (shift != 0 && after < end) {
+        for (qsizetype e = after; e < end; ++e)
+            entries_[e].offset = int(e - header - 1);
+        emit dataChanged(index(int(after)), index(int(end - 1)), {OffsetRole});
+    }
+    return true;
 }
 
 int ReminderGroupsModel::indexOf(const QString& idText) const {

@@ -46,6 +46,11 @@ public:
 
     const QList<Entry>& entries() const { return entries_; }
     void setGroups(const Group& pending, const Group& completed);
+    // Follows a stretch of one group's rows that patchRows changed, in the same way; false
+    // when the entries must be made again with setGroups (a header comes or goes, or the
+    // search hides rows).
+    bool patchGroup(const Group& pending, const Group& completed, bool inCompleted,
+                    const ReminderListModel::Stretch& stretch);
     // The next entry from `from` in the direction of step; `from` itself when there is none.
     Q_INVOKABLE int nextShown(int from, int step) const;
     // The entry of the reminder whose id text idText is; -1 when none is drawn.

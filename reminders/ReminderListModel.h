@@ -4,9 +4,13 @@
 #include "ui/DiffingListModel.h"
 
 #include <QList>
+#include <QUuid>
 #include <QtQml/qqmlregistration.h>
 
+#include <functional>
 #include <memory>
+#include <optional>
+#include <vector>
 
 // Rows of reminders for a list: each with whether the search shows it and whether it is
 // selected. Hidden rows stay in the model so a row's index is its offset in the list.
@@ -22,9 +26,10 @@ public:
         std::shared_ptr<Reminder> reminder;
         bool shown = true;
         bool selected = false;
-        // What is drawn, as it was when the row was made.
+        // What is drawn and named, as it was when the row was made.
         QString text;
         bool completed = false;
+        QUuid id;
 
         bool drawsLike(const Row& other) const;
         // What a screen reader says for the row: its text, and whether it is done.
@@ -48,6 +53,21 @@ public:
 
     const QList<Row>& rows() const { return rows_; }
     void setRows(QList<Row> rows);
+
+    // What patchRows changed: from first on, removed rows became inserted ones.
+    struct Stretch {
+        qsizetype first = 0;
+        qsizetype removed = 0;
+        qsizetype inserted = 0;
+    };
+    // Follows a few changed reminders without reading the others: each one's row is taken
+    // out, and the row rowFor makes of it (none when it no longer belongs) is put back where
+    // before places it. The other rows must be in before's order already, as they are when
+    // only these reminders changed since the rows were made.
+    Stretch
+    patchRows(const std::vector<std::shared_ptr<Reminder>>& changed,
+              const std::function<std::optional<Row>(const std::shared_ptr<Reminder>&)>& rowFor,
+              const std::function<bool(const Reminder&, const Reminder&)>& before);
 
 private:
     QList<Row> rows_;

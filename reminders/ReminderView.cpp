@@ -170,8 +170,46 @@ QList<std::shared_ptr<Reminder>> ReminderView::completedList() const {
     return list(Section::Completed);
 }
 
+bool ReminderView::followChanges(const ReminderActions::RowBasis& basis) {
+    // Rows a search hides have no entry, so the entries cannot follow row for row then.
+    if (!basis.category || !basis.search.isEmpty())
+        return false;
+    const auto changed = actions_.changesToFollow(basis);
+    if (!changed)
+        return false;
+    const QString category = basis.category->rawValue();
+    const int order = actions_.order();
+    bool entriesFollow = true;
+    for (const bool completed : {false, true}) {
+        auto& rows = completed ? completedRows_ : pendingRows_;
+        const auto stretch = rows.patchRows(
+            *changed,
+            [&](const std::shared_ptr<Reminder>& reminder)
+                -> std::optional<ReminderListModel::Row> {
+                if (!actions_.isFiledUnder(*reminder, category) ||
+                    reminder->completed() != completed)
+                    return std::nullopt;
+                return ReminderListModel::Row(reminder);
+            },
+            [order](const Reminder& a, const Reminder& b) {
+                return ReminderIndex::before(a, b, order);
+            });
+        entriesFollow = entriesFollow &&
+                        groups_.patchGroup(pendingGroup(), completedGroup(), completed, stretch);
+    }
+    if (!entriesFollow)
+        refreshGroups();
+    return true;
+}
+
 void ReminderView::refreshLists() {
-    // Both groups in one pass over the category, read in place: this runs after every change.
+    const ReminderActions::RowBasis basis{selectedCategory_.value(), searchText_, 0, {}};
+    if (followChanges(basis)) {
+        actions_.rowsMade(basis, true);
+        emit listsChanged();
+        return;
+    }
+    // Both groups in one pass over the category, read in place.
     QList<ReminderListModel::Row> pending, completed;
     if (const auto& selected = selectedCategory_.value()) {
         const auto& filed =
@@ -186,15 +224,22 @@ void ReminderView::refreshLists() {
     pendingRows_.setRows(std::move(pending));
     completedRows_.setRows(std::move(completed));
     refreshGroups();
+    actions_.rowsMade(basis, false);
     emit listsChanged();
 }
 
+ReminderGroupsModel::Group ReminderView::pendingGroup() const {
+    return {&pendingRows_, QCoreApplication::translate("Localizable", "Pending reminders"),
+            isPendingExpanded()};
+}
+
+ReminderGroupsModel::Group ReminderView::completedGroup() const {
+    return {&completedRows_, QCoreApplication::translate("Localizable", "Completed reminders"),
+            isCompletedExpanded()};
+}
+
 void ReminderView::refreshGroups() {
-    groups_.setGroups(
-        {&pendingRows_, QCoreApplication::translate("Localizable", "Pending reminders"),
-         isPendingExpanded()},
-        {&completedRows_, QCoreApplication::translate("Localizable", "Completed reminders"),
-         isCompletedExpanded()});
+    groups_.setGroups(pendingGroup(), completedGroup());
 }
 
 QString ReminderView::title(const QString& key) const {

@@ -127,6 +127,8 @@ public:
     int completedCount() const { return int(completedRows_.rows().size()); }
     // Both groups with their headers, as drawn.
     ReminderGroupsModel* groups() { return &groups_; }
+    // Refreshes whose rows followed a few changed reminders instead of being made again.
+    quint64 refreshesFollowed() const { return actions_.refreshesFollowed(); }
     bool showsPendingGroup() const { return !pendingRows_.rows().isEmpty(); }
     bool showsCompletedGroup() const { return !completedRows_.rows().isEmpty(); }
     bool showsEditButton() const { return showsPendingGroup() || showsCompletedGroup(); }
@@ -197,7 +199,12 @@ signals:
 private:
     void selectionChanged();
     void refreshLists();
+    // Brings the rows up to date from the reminders changed since they were made, when they
+    // were made on this basis and only a few changed; false when they must be made again.
+    bool followChanges(const ReminderActions::RowBasis& basis);
     void refreshGroups();
+    ReminderGroupsModel::Group pendingGroup() const;
+    ReminderGroupsModel::Group completedGroup() const;
     // A group read in place, valid until the context next changes: the moves and look-ups
     // that run on every key press copy no handles.
     std::vector<Reminder*> groupInPlace(Section section) const;

@@ -27,7 +27,7 @@ void DiffingListModel::keepLongestOrderedRun(std::vector<qsizetype>& target) {
             target[i] = -1;
 }
 
-void DiffingListModel::publishChanges(const std::vector<bool>& changed) {
+void DiffingListModel::publishChanges(const std::vector<bool>& changed, qsizetype base) {
     std::vector<std::pair<int, int>> runs;
     for (size_t j = 0; j < changed.size(); ++j) {
         if (!changed[j])
@@ -40,5 +40,5 @@ void DiffingListModel::publishChanges(const std::vector<bool>& changed) {
     if (runs.size() > 16)
         runs = {{runs.front().first, runs.back().second}};
     for (const auto& [first, last] : runs)
-        emit dataChanged(index(first), index(last));
+        emit dataChanged(index(int(base) + first), index(int(base) + last));
 }

@@ -22,21 +22,30 @@ protected:
     template <class Row, class KeyOf, class SameContent>
     void publish(QList<Row>& rows, QList<Row> next, KeyOf keyOf, SameContent sameContent,
                  bool indexShown = false) {
-        const qsizetype oldSize = rows.size(), newSize = next.size();
+        publishWindow(rows, 0, rows.size(), std::move(next), keyOf, sameContent, indexShown);
+    }
+
+    // The same for a stretch: the count rows from first on become next, the rows around it
+    // stay. A change of a few rows costs that stretch, not the list.
+    template <class Row, class KeyOf, class SameContent>
+    void publishWindow(QList<Row>& rows, qsizetype first, qsizetype count, QList<Row> next,
+                       KeyOf keyOf, SameContent sameContent, bool indexShown = false) {
+        const qsizetype base = first;
+        const qsizetype oldSize = count, newSize = next.size();
         const qsizetype shorter = std::min(oldSize, newSize);
         qsizetype head = 0;
-        while (head < shorter && keyOf(rows[head]) == keyOf(next[head]))
+        while (head < shorter && keyOf(rows[base + head]) == keyOf(next[head]))
             ++head;
         qsizetype tail = 0;
         while (tail < shorter - head &&
-               keyOf(rows[oldSize - 1 - tail]) == keyOf(next[newSize - 1 - tail]))
+               keyOf(rows[base + oldSize - 1 - tail]) == keyOf(next[newSize - 1 - tail]))
             ++tail;
 
         // The middle: for each old row its place in the new list, or -1.
         const qsizetype oldMiddle = oldSize - head - tail, newMiddle = newSize - head - tail;
         std::vector<qsizetype> target(size_t(oldMiddle), -1);
-        if (!walkMiddle(rows, next, head, oldMiddle, newMiddle, keyOf, target) && oldMiddle > 0 &&
-            newMiddle > 0) {
+        if (!walkMiddle(rows, next, base, head, oldMiddle, newMiddle, keyOf, target) &&
+            oldMiddle > 0 && newMiddle > 0) {
             std::fill(target.begin(), target.end(), -1);
             QHash<decltype(keyOf(next[0])), qsizetype> placeOf;
             placeOf.reserve(newMiddle);
@@ -44,7 +53,7 @@ protected:
                 placeOf.insert(keyOf(next[j]), j);
             if (placeOf.size() == newMiddle) // keys are unique, as they should be
                 for (qsizetype i = 0; i < oldMiddle; ++i)
-                    target[size_t(i)] = placeOf.value(keyOf(rows[head + i]), -1);
+                    target[size_t(i)] = placeOf.value(keyOf(rows[base + head + i]), -1);
             keepLongestOrderedRun(target);
         }
         // When most of the middle changes (another category, say), it is published as one
@@ -56,7 +65,7 @@ protected:
         if (moved > 16 && kept < moved)
             std::fill(target.begin(), target.end(), -1);
         else
-            moveLoneRow(rows, next, head, newMiddle, keyOf, target);
+            moveLoneRow(rows, next, base, head, newMiddle, keyOf, target);
 
         // Kept rows keep what they drew until the data changes below.
         std::vector<bool> arrives(size_t(newMiddle), true);
@@ -66,13 +75,13 @@ protected:
                 --i;
                 continue;
             }
-            qsizetype first = i;
-            while (first > 0 && target[size_t(first - 1)] < 0)
-                --first;
-            beginRemoveRows({}, int(head + first), int(head + i));
-            rows.remove(head + first, i - first + 1);
+            qsizetype from = i;
+            while (from > 0 && target[size_t(from - 1)] < 0)
+                --from;
+            beginRemoveRows({}, int(base + head + from), int(base + head + i));
+            rows.remove(base + head + from, i - from + 1);
             endRemoveRows();
-            i = first - 1;
+            i = from - 1;
         }
         for (qsizetype j = 0; j < newMiddle;) {
             if (!arrives[size_t(j)]) {
@@ -82,15 +91,15 @@ protected:
             qsizetype last = j;
             while (last + 1 < newMiddle && arrives[size_t(last + 1)])
                 ++last;
-            beginInsertRows({}, int(head + j), int(head + last));
-            rows.insert(head + j, last - j + 1, Row{});
+            beginInsertRows({}, int(base + head + j), int(base + head + last));
+            rows.insert(base + head + j, last - j + 1, Row{});
             std::copy(next.begin() + head + j, next.begin() + head + last + 1,
-                      rows.begin() + head + j);
+                      rows.begin() + base + head + j);
             endInsertRows();
             j = last + 1;
         }
 
-        // The list now holds, at each new place, the kept row as it was or the arrived row.
+        // The stretch now holds, at each new place, the kept row as it was or the arrived row.
         std::vector<qsizetype> was(size_t(newSize), -1);
         for (qsizetype i = 0; i < head; ++i)
             was[size_t(i)] = i;
@@ -99,13 +108,17 @@ protected:
         for (qsizetype i = 0; i < oldMiddle; ++i)
             if (target[size_t(i)] >= 0)
                 was[size_t(target[size_t(i)])] = head + i;
-        const QList<Row> before = std::exchange(rows, std::move(next));
         std::vector<bool> changed(size_t(newSize), false);
-        for (qsizetype j = 0; j < newSize; ++j)
+        for (qsizetype j = 0; j < newSize; ++j) {
             if (was[size_t(j)] >= 0)
                 changed[size_t(j)] =
-                    !sameContent(before[j], rows[j]) || (indexShown && was[size_t(j)] != j);
-        publishChanges(changed);
+                    !sameContent(rows[base + j], next[j]) || (indexShown && was[size_t(j)] != j);
+            rows[base + j] = std::move(next[j]);
+        }
+        publishChanges(changed, base);
+        // Past the stretch, rows only shifted: redrawn when their index is drawn.
+        if (indexShown && newSize != oldSize && base + newSize < rows.size())
+            emit dataChanged(index(int(base + newSize)), index(int(rows.size() - 1)));
     }
 
 private:
@@ -113,20 +126,20 @@ private:
     // both middles are walked side by side, a mismatch read as one row out, one row in or one
     // replaced. Past a few mismatches it gives up, and the keys are hashed instead.
     template <class Row, class KeyOf>
-    static bool walkMiddle(const QList<Row>& rows, const QList<Row>& next, qsizetype head,
-                           qsizetype oldMiddle, qsizetype newMiddle, KeyOf& keyOf,
+    static bool walkMiddle(const QList<Row>& rows, const QList<Row>& next, qsizetype base,
+                           qsizetype head, qsizetype oldMiddle, qsizetype newMiddle, KeyOf& keyOf,
                            std::vector<qsizetype>& target) {
         const qsizetype oldEnd = head + oldMiddle, newEnd = head + newMiddle;
         int mismatches = 0;
         for (qsizetype i = head, j = head; i < oldEnd && j < newEnd;) {
-            if (keyOf(rows[i]) == keyOf(next[j])) {
+            if (keyOf(rows[base + i]) == keyOf(next[j])) {
                 target[size_t(i - head)] = j++;
                 ++i;
             } else if (++mismatches > 8) {
                 return false;
-            } else if (i + 1 < oldEnd && keyOf(rows[i + 1]) == keyOf(next[j])) {
+            } else if (i + 1 < oldEnd && keyOf(rows[base + i + 1]) == keyOf(next[j])) {
                 ++i; // rows[i] left
-            } else if (j + 1 < newEnd && keyOf(rows[i]) == keyOf(next[j + 1])) {
+            } else if (j + 1 < newEnd && keyOf(rows[base + i]) == keyOf(next[j + 1])) {
                 ++j; // next[j] arrived
             } else {
                 ++i; // replaced
@@ -139,8 +152,8 @@ private:
     // keeps its item, focus included, instead of building it again. Only when it is the one
     // row out of order and nothing else leaves or arrives.
     template <class Row, class KeyOf>
-    void moveLoneRow(QList<Row>& rows, const QList<Row>& next, qsizetype head, qsizetype newMiddle,
-                     KeyOf& keyOf, std::vector<qsizetype>& target) {
+    void moveLoneRow(QList<Row>& rows, const QList<Row>& next, qsizetype base, qsizetype head,
+                     qsizetype newMiddle, KeyOf& keyOf, std::vector<qsizetype>& target) {
         if (qsizetype(target.size()) != newMiddle)
             return;
         qsizetype from = -1;
@@ -159,12 +172,12 @@ private:
             if (place >= 0)
                 taken[size_t(place - head)] = true;
         const qsizetype to = std::find(taken.begin(), taken.end(), false) - taken.begin();
-        if (!(keyOf(rows[head + from]) == keyOf(next[head + to])))
+        if (!(keyOf(rows[base + head + from]) == keyOf(next[head + to])))
             return;
         if (from != to) {
-            beginMoveRows({}, int(head + from), int(head + from), {},
-                          int(head + (to > from ? to + 1 : to)));
-            rows.move(head + from, head + to);
+            beginMoveRows({}, int(base + head + from), int(base + head + from), {},
+                          int(base + head + (to > from ? to + 1 : to)));
+            rows.move(base + head + from, base + head + to);
             endMoveRows();
         }
         target[size_t(from)] = head + to;
@@ -173,5 +186,5 @@ private:
     // the others become -1 (removed, and inserted again at their new place).
     static void keepLongestOrderedRun(std::vector<qsizetype>& target);
     // One dataChanged per run of changed rows; past a few runs, one over all of them.
-    void publishChanges(const std::vector<bool>& changed);
+    void publishChanges(const std::vector<bool>& changed, qsizetype base);
 };
