@@ -1,6 +1,7 @@
 #include "ReminderIndex.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace {
 constexpr quint8 everyOrder = 0xff;
@@ -37,6 +38,11 @@ ReminderIndex::ReminderIndex(ModelContext& context)
         slots_[size_t(reminder.indexedSlot_)].orders[byStore].list.push_back(&reminder);
     });
     context.addChangeListener([this](const ModelContext::Change& change) { follow(change); });
+    // The table of ids is made in the background after a moment: the first action on a row
+    // needs it, and at a million reminders it takes a few hundred milliseconds.
+    idsSteps_.setSingleShot(true);
+    connect(&idsSteps_, &QTimer::timeout, this, &ReminderIndex::buildIdsInSteps);
+    idsSteps_.start(500);
 }
 
 bool ReminderIndex::before(const Reminder& a, const Reminder& b, int sortAttribute) {
@@ -278,17 +284,37 @@ QList<std::shared_ptr<Reminder>> ReminderIndex::filedUnder(const QString& catego
     return result;
 }
 
-void ReminderIndex::buildIds() {
-    ids_.reserve(count_);
-    for (size_t slot = 0; slot < slots_.size(); ++slot)
-        for (Reminder* reminder : ordered(int(slot), byStore))
-            ids_.insert(reminder->id(), reminder->handle());
+bool ReminderIndex::buildIds(size_t budget) {
+    if (idsBuilt_)
+        return true;
+    // A change between two steps may have moved what is still to read: start again.
+    if (idsProgress_.generation != context_.generation() || ids_.isEmpty()) {
+        ids_.clear();
+        ids_.reserve(count_);
+        idsProgress_ = {context_.generation(), 0, 0};
+    }
+    auto& [generation, slot, at] = idsProgress_;
+    for (; slot < slots_.size(); ++slot, at = 0) {
+        const auto& list = ordered(int(slot), byStore);
+        for (; at < list.size(); ++at) {
+            if (budget-- == 0)
+                return false;
+            ids_.insert(list[at]->id(), list[at]->handle());
+        }
+    }
     idsBuilt_ = true;
+    return true;
+}
+
+void ReminderIndex::buildIdsInSteps() {
+    // About 15 ms per step at the largest size, so a tap waits for one step at most.
+    constexpr size_t step = 50000;
+    if (!buildIds(step))
+        idsSteps_.start(0);
 }
 
 QList<std::shared_ptr<Reminder>> ReminderIndex::withId(const QUuid& id, int sortAttribute) {
-    if (!idsBuilt_)
-        buildIds();
+    buildIds(std::numeric_limits<size_t>::max());
     QList<std::shared_ptr<Reminder>> result, stale;
     for (auto [it, end] = ids_.equal_range(id); it != end; ++it) {
         const auto& reminder = it.value();

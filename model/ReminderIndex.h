@@ -9,6 +9,7 @@
 #include <QMultiHash>
 #include <QObject>
 #include <QStringList>
+#include <QTimer>
 #include <QUuid>
 
 #include <array>
@@ -47,6 +48,10 @@ public:
     const std::vector<Reminder*>& filedUnderInPlace(const QString& category, int sortAttribute);
     // The reminders whose id is id, in the order of sortAttribute as above.
     QList<std::shared_ptr<Reminder>> withId(const QUuid& id, int sortAttribute = -1);
+    // Adds up to budget reminders to the table of ids, going on from the last call unless the
+    // context changed since; true once the table is complete. It is made this way in the
+    // background, from a moment after the index; a look-up by id completes it at once.
+    bool buildIds(size_t budget);
     // Whether a comes before b in the order of sortAttribute.
     static bool before(const Reminder& a, const Reminder& b, int sortAttribute);
 
@@ -78,13 +83,20 @@ private:
     std::vector<Reminder*>& ordered(int slot, Order order);
     static int sortAttributeOf(Order order);
     static Order orderFor(int sortAttribute);
-    void buildIds();
+    void buildIdsInSteps();
 
     ModelContext& context_;
     std::vector<Slot> slots_;
     QHash<QString, int> otherSlots_; // texts that are no catalogue category
     qint64 count_ = 0;
-    // Built on the first look-up by id; stale entries (an id changed) are skipped and dropped.
+    // Built in steps in the background, or at once by the first look-up by id; stale entries
+    // (an id changed) are skipped and dropped.
     QMultiHash<QUuid, std::shared_ptr<Reminder>> ids_;
     bool idsBuilt_ = false;
+    struct IdsProgress {
+        quint64 generation = 0;
+        size_t slot = 0;
+        size_t at = 0;
+    } idsProgress_;
+    QTimer idsSteps_;
 };

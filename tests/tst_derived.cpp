@@ -331,6 +331,47 @@ private slots:
                                 .arg(chart.refreshesFollowed())));
     }
 
+    // The table of ids is made in steps; changes made between two steps still leave it finding
+    // exactly the reminders that hold an id.
+    void lookUpsByIdStayRightWhileTheirTableIsBuiltInSteps() {
+        ModelContext& here = *fixture_.context();
+        QList<QUuid> ids;
+        for (int i = 0; i < 3000; ++i) {
+            // Every hundredth shares the id of the one before it.
+            ids << (i % 100 == 1 ? ids.last() : QUuid::createUuid());
+            here.insert(std::make_shared<Reminder>(categories_[0], false, ids.last(), i,
+                                                   QStringLiteral("r%1").arg(i)));
+        }
+        ReminderIndex& index = ReminderIndex::of(here);
+        auto holders = [&here](const QUuid& id) {
+            Reminders result;
+            for (const auto& r : everything(here))
+                if (r->id() == id)
+                    result.append(r);
+            return result;
+        };
+        auto compare = [&] {
+            for (const QUuid& id : {ids[0], ids[1], ids[10], ids[100], ids[101], ids[2999]})
+                QCOMPARE(index.withId(id), holders(id));
+        };
+        // Rows already in the table change between steps: one takes over another's id, one
+        // goes, one comes.
+        QVERIFY(!index.buildIds(1000));
+        everything(here)[10]->setId(ids[1]);
+        QVERIFY(!index.buildIds(1000));
+        here.remove(everything(here)[20]);
+        QVERIFY(!index.buildIds(1000));
+        here.insert(std::make_shared<Reminder>(categories_[0], false, ids[100], 0, QString()));
+        QVERIFY(!index.buildIds(1000));
+        QVERIFY(!index.buildIds(1000));
+        QVERIFY(index.buildIds(1000));
+        compare();
+        // Once complete, the table follows changes as they come.
+        everything(here)[5]->setId(ids[2999]);
+        QVERIFY(index.buildIds(0));
+        QCOMPARE(index.withId(ids[2999]), holders(ids[2999]));
+    }
+
     void everyDerivedResultFollowsRandomChangesFromBothSides() {
         auto other = openStoreAt(fixture_.storePath());
         QVERIFY(other);
