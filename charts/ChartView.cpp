@@ -71,8 +71,7 @@ qint64 ChartView::categoryCount() const {
     return selected ? actions_.index().counts(*selected).all : 0;
 }
 
-bool ChartView::shows(const Reminder& reminder) const {
-    const qint64 filter = filterByCompletedStatus();
+bool ChartView::shows(const Reminder& reminder, qint64 filter) const {
     const bool status =
         (filter == 0 && reminder.completed()) || (filter == 1 && !reminder.completed());
     return status && TextRules::matchesSearch(reminder.text(), searchText_);
@@ -82,10 +81,11 @@ void ChartView::visitShownRows(const std::function<void(Reminder*)>& visit) cons
     const auto& selected = selectedCategory_.value();
     if (!selected)
         return;
-    // Read in place: this runs after every change of the store.
+    // Read in place, the setting once: this runs after every change of the store.
+    const qint64 filter = filterByCompletedStatus();
     for (Reminder* reminder :
          actions_.index().filedUnderInPlace(selected->rawValue(), actions_.order()))
-        if (shows(*reminder))
+        if (shows(*reminder, filter))
             visit(reminder);
 }
 
@@ -143,7 +143,7 @@ bool ChartView::followChanges(const ReminderActions::RowBasis& basis) {
     rows_.patchRows(
         *changed,
         [&](const std::shared_ptr<Reminder>& reminder) -> std::optional<ReminderListModel::Row> {
-            if (!actions_.isFiledUnder(*reminder, category) || !shows(*reminder))
+            if (!actions_.isFiledUnder(*reminder, category) || !shows(*reminder, basis.filter))
                 return std::nullopt;
             return ReminderListModel::Row(reminder);
         },

@@ -77,9 +77,9 @@ public:
     // The selected category's reminders in query (text) order; the filters do not apply.
     // Calls visit for each reminder the rows show, in their order.
     void visitShownRows(const std::function<void(Reminder*)>& visit) const;
-    // Whether the overview lists a reminder of the selected category: the switch and the
-    // search decide.
-    bool shows(const Reminder& reminder) const;
+    // Whether the overview lists a reminder of the selected category: the switch (its
+    // setting, read once by the caller) and the search decide.
+    bool shows(const Reminder& reminder, qint64 filter) const;
     qint64 categoryCount() const;
     // The category reminders passing the search and the status switch.
     QList<std::shared_ptr<Reminder>> shownRows() const;
