@@ -294,17 +294,17 @@ MenuOffers ReminderView::informationMenu() const {
     return offers;
 }
 
-std::optional<std::pair<ReminderView::Section, int>>
-ReminderView::placeOf(const QString& id) const {
+std::optional<ReminderView::Place> ReminderView::placeOf(const QString& id) const {
     const auto reminder = actions_.reminder(id);
     if (!reminder)
         return std::nullopt;
     const Section section = reminder->completed() ? Section::Completed : Section::Pending;
-    const auto group = groupInPlace(section);
+    auto group = groupInPlace(section);
     const auto at = std::find(group.begin(), group.end(), reminder.get());
     if (at == group.end())
         return std::nullopt; // another category's: not on this screen
-    return std::pair{section, int(at - group.begin())};
+    const int offset = int(at - group.begin());
+    return Place{section, offset, std::move(group)};
 }
 
 void ReminderView::addReminder() {
@@ -373,39 +373,37 @@ void ReminderView::toggleSection(Section section) {
 
 void ReminderView::deleteBySwipe(const QString& id) {
     if (const auto place = placeOf(id))
-        deleteRemindersAtOffsets(place->first, {place->second});
+        deleteRemindersAtOffsets(place->section, {place->offset});
 }
 
 void ReminderView::moveReminder(const QString& id, int destination) {
-    if (const auto place = placeOf(id))
-        moveReminders(place->first, {place->second}, destination);
+    if (auto place = placeOf(id))
+        moveInGroup(std::move(place->group), {place->offset}, destination);
 }
 
 void ReminderView::moveReminderBy(const QString& id, int step) {
-    const auto place = placeOf(id);
+    auto place = placeOf(id);
     if (!place || step == 0)
         return;
-    const int offset = place->second;
+    const int offset = place->offset;
     const int target = offset + step;
-    const auto counts = actions_.index().counts(*selectedCategory_.value());
-    const qint64 size = place->first == Section::Completed ? counts.completed : counts.pending();
-    if (target < 0 || target >= size)
+    if (target < 0 || target >= int(place->group.size()))
         return;
     // Destination counts positions before the move: going down it lies past the target.
-    moveReminders(place->first, {offset}, step < 0 ? target : target + 1);
+    moveInGroup(std::move(place->group), {offset}, step < 0 ? target : target + 1);
 }
 
 void ReminderView::dropReminder(const QString& id, int entryIndex) {
-    const auto place = placeOf(id);
+    auto place = placeOf(id);
     const auto& entries = groups_.entries();
     if (!place || entryIndex < 0 || entryIndex >= entries.size())
         return;
     const auto& target = entries[entryIndex];
     const Section section = target.completed ? Section::Completed : Section::Pending;
     const int to = target.header ? 0 : target.offset;
-    if (section != place->first || to == place->second)
+    if (section != place->section || to == place->offset)
         return;
-    moveReminders(section, {place->second}, to > place->second ? to + 1 : to);
+    moveInGroup(std::move(place->group), {place->offset}, to > place->offset ? to + 1 : to);
 }
 
 void ReminderView::deleteRemindersAtOffsets(Section section, QList<int> offsets) {
@@ -420,13 +418,11 @@ void ReminderView::deleteRemindersAtOffsets(Section section, QList<int> offsets)
 }
 
 void ReminderView::moveReminders(Section section, QList<int> sources, int destination) {
-    std::vector<Reminder*> items = groupInPlace(section);
-    auto byOrderIndex = [](const Reminder* a, const Reminder* b) {
-        return a->orderIndex() < b->orderIndex();
-    };
-    // The group is read in the list's order, which is already this one but for ties.
-    if (!std::is_sorted(items.begin(), items.end(), byOrderIndex))
-        std::stable_sort(items.begin(), items.end(), byOrderIndex);
+    moveInGroup(groupInPlace(section), std::move(sources), destination);
+}
+
+void ReminderView::moveInGroup(std::vector<Reminder*> items, QList<int> sources, int destination) {
+    // The group comes in the list's order: by orderIndex, ties in store order.
     std::sort(sources.begin(), sources.end());
     sources.erase(std::unique(sources.begin(), sources.end()), sources.end());
     destination = std::clamp(destination, 0, int(items.size()));

@@ -208,8 +208,16 @@ private:
     // A group read in place, valid until the context next changes: the moves and look-ups
     // that run on every key press copy no handles.
     std::vector<Reminder*> groupInPlace(Section section) const;
-    // The reminder's group and its offset there, if it is in one.
-    std::optional<std::pair<Section, int>> placeOf(const QString& id) const;
+    // Where a reminder of this screen's category is drawn: its group, its offset there, and
+    // the group itself, read once for the move that follows.
+    struct Place {
+        Section section;
+        int offset;
+        std::vector<Reminder*> group;
+    };
+    std::optional<Place> placeOf(const QString& id) const;
+    // moveReminders over a group already read in place.
+    void moveInGroup(std::vector<Reminder*> items, QList<int> sources, int destination);
 
     Binding<PieChartSlices> pieChartData_;
     Binding<std::optional<ReminderCategory>> selectedCategory_;
