@@ -71,6 +71,8 @@ void ReminderGroupsModel::setGroups(const Group& pending, const Group& completed
 
 bool ReminderGroupsModel::patchGroup(const Group& pending, const Group& completed, bool inCompleted,
                                      const ReminderListModel::Stretch& stretch) {
+    if (stretch.removed == 0 && stretch.inserted == 0)
+        return true; // none of its rows changed
     const Group& group = inCompleted ? completed : pending;
     const qsizetype count = group.rows->rows().size();
     const qsizetype countBefore = count - stretch.inserted + stretch.removed;
@@ -84,7 +86,7 @@ bool ReminderGroupsModel::patchGroup(const Group& pending, const Group& complete
         entries_[header].completed != inCompleted || entries_[header].expanded != group.expanded ||
         entries_[header].title != group.title)
         return false;
-    if (!group.expanded || (stretch.removed == 0 && stretch.inserted == 0))
+    if (!group.expanded)
         return true;
     const qsizetype first = header + 1 + stretch.first;
     QList<Entry> next;
