@@ -36,6 +36,12 @@ public:
     ReminderIndex& index() const { return ReminderIndex::of(modelContext()); }
     // The order of this screen's query, as ReminderIndex names it.
     int order() const { return reminders_->sortAttribute(); }
+    // Whether a comes before b in that order, as the screen's rows stand.
+    auto rowOrder() const {
+        return [order = order()](const Reminder& a, const Reminder& b) {
+            return ReminderIndex::before(a, b, order);
+        };
+    }
     const std::optional<ReminderCategory>& selectedCategory() const {
         return selectedCategory_.value();
     }

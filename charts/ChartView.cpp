@@ -139,7 +139,6 @@ bool ChartView::followChanges(const ReminderActions::RowBasis& basis) {
         }))
         return false;
     const QString category = basis.category->rawValue();
-    const int order = actions_.order();
     rows_.patchRows(
         *changed,
         [&](const std::shared_ptr<Reminder>& reminder) -> std::optional<ReminderListModel::Row> {
@@ -147,9 +146,7 @@ bool ChartView::followChanges(const ReminderActions::RowBasis& basis) {
                 return std::nullopt;
             return ReminderListModel::Row(reminder);
         },
-        [order](const Reminder& a, const Reminder& b) {
-            return ReminderIndex::before(a, b, order);
-        });
+        actions_.rowOrder());
     return true;
 }
 
@@ -158,8 +155,8 @@ ChartView::RowBasis ChartView::rowBasis() const {
 }
 
 void ChartView::refresh() {
-    if (followChanges(rowBasis())) {
-        actions_.rowsMade(rowBasis(), true);
+    if (const RowBasis basis = rowBasis(); followChanges(basis)) {
+        actions_.rowsMade(basis, true);
         emit changed();
         return;
     }

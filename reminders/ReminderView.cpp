@@ -178,7 +178,6 @@ bool ReminderView::followChanges(const ReminderActions::RowBasis& basis) {
     if (!changed)
         return false;
     const QString category = basis.category->rawValue();
-    const int order = actions_.order();
     bool entriesFollow = true;
     for (const bool completed : {false, true}) {
         auto& rows = completed ? completedRows_ : pendingRows_;
@@ -191,9 +190,7 @@ bool ReminderView::followChanges(const ReminderActions::RowBasis& basis) {
                     return std::nullopt;
                 return ReminderListModel::Row(reminder);
             },
-            [order](const Reminder& a, const Reminder& b) {
-                return ReminderIndex::before(a, b, order);
-            });
+            actions_.rowOrder());
         entriesFollow = entriesFollow &&
                         groups_.patchGroup(pendingGroup(), completedGroup(), completed, stretch);
     }
