@@ -8,6 +8,7 @@
 #include "MainView.h"
 #include "NudgeboxStore.h"
 #include "Reminder.h"
+#include "SettingsKeys.h"
 #include "SystemServices.h"
 #include "UIDevice.h"
 #include "store/ModelContainer.h"
@@ -21,6 +22,55 @@
 #include <QQuickWindow>
 
 #include <cstdio>
+
+namespace {
+// Takes in the rest of the store before the first input reaches the window, so no gesture
+// acts on a screen made from part of it.
+class LoadBeforeInput : public QObject {
+public:
+    LoadBeforeInput(ModelContext* context, QObject* parent)
+        : QObject(parent)
+        , context_(context) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::KeyPress:
+        case QEvent::ShortcutOverride:
+        case QEvent::TouchBegin:
+        case QEvent::TabletPress:
+        case QEvent::Wheel:
+        case QEvent::InputMethod:
+            context_->finishLoading();
+            deleteLater();
+            break;
+        default: // hovering acts on nothing
+            break;
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    ModelContext* context_;
+};
+
+// On a tablet the first screen shows the default category: a big store reads its reminders
+// first, and the others while that screen is made.
+ModelConfiguration storeConfiguration(UIUserInterfaceIdiom device) {
+    ModelConfiguration configuration;
+    if (device != UIUserInterfaceIdiom::Pad)
+        return configuration;
+    if (const auto category = AppStorage(SettingsKeys::defaultCategory).value()) {
+        const EntityDescription& entity = Reminder::entityDescription();
+        configuration.firstRead.entity = entity.name;
+        configuration.firstRead.attribute = entity.attributes[Reminder::categoryAttribute].name;
+        configuration.firstRead.value = category->rawValue();
+    }
+    return configuration;
+}
+} // namespace
 
 NudgeboxApp::NudgeboxApp() = default;
 
@@ -60,14 +110,16 @@ int NudgeboxApp::exec(int argc, char* argv[], const std::function<void()>& befor
         started(app);
     // For checking an installation: start, show the first frame, exit.
     if (qEnvironmentVariableIsSet("NUDGEBOX_QUIT_AFTER_FIRST_FRAME"))
+        // Told as the frame is out, on whichever thread renders it, before anything queued
+        // for after it runs.
         QObject::connect(
             app.window(), &QQuickWindow::frameSwapped, &application,
             [] {
                 std::printf("Nudgebox: first frame shown\n");
                 std::fflush(stdout);
-                QCoreApplication::quit();
+                QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
             },
-            Qt::QueuedConnection);
+            Qt::ConnectionType(Qt::DirectConnection | Qt::SingleShotConnection));
     return QGuiApplication::exec();
 }
 
@@ -80,13 +132,14 @@ NudgeboxApp::~NudgeboxApp() {
 }
 
 bool NudgeboxApp::start(QString* error) {
-    container_ = NudgeboxStore::open(ModelConfiguration{}, error);
+    const UIUserInterfaceIdiom device = UIDevice::currentUserInterfaceIdiom();
+    container_ = NudgeboxStore::open(storeConfiguration(device), error);
     if (!container_)
         return false;
     services_ = std::make_unique<SystemServices>();
     scenePhase_ = std::make_unique<ScenePhaseSource>();
-    appView_ = std::make_unique<AppView>(container_->mainContext(), scenePhase_.get(),
-                                         UIDevice::currentUserInterfaceIdiom(), *services_);
+    appView_ =
+        std::make_unique<AppView>(container_->mainContext(), scenePhase_.get(), device, *services_);
     // The first frame is drawn in the desktop's colour scheme when the portal answers quickly.
     Theme::instance()->waitForPortal(500);
     engine_ = std::make_unique<QQmlApplicationEngine>();
@@ -97,6 +150,15 @@ bool NudgeboxApp::start(QString* error) {
         *error = QStringLiteral("the user interface could not be loaded");
         return false;
     }
+    ModelContext* context = container_->mainContext();
+    if (QQuickWindow* shown = window(); shown && !context->isLoaded()) {
+        // The first frame shows what was read first; the rest comes in right after it.
+        QObject::connect(shown, &QQuickWindow::frameSwapped, context, &ModelContext::finishLoading,
+                         Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
+        shown->installEventFilter(new LoadBeforeInput(context, shown));
+    }
+    if (!window() || !window()->isVisible())
+        context->finishLoading();
     return true;
 }
 

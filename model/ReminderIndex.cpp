@@ -16,14 +16,32 @@ ReminderIndex& ReminderIndex::of(ModelContext& context) {
 ReminderIndex::ReminderIndex(ModelContext& context)
     : QObject(&context)
     , context_(context) {
+    takeAll();
+    context.addChangeListener([this](const ModelContext::Change& change) { follow(change); });
+    // Made from the reminders read so far; the rest of a big store comes in at once, later.
+    connect(&context, &ModelContext::loaded, this, &ReminderIndex::takeAll);
+    // The table of ids is made in the background after a moment: the first action on a row
+    // needs it, and at a million reminders it takes a few hundred milliseconds.
+    idsSteps_.setSingleShot(true);
+    connect(&idsSteps_, &QTimer::timeout, this, &ReminderIndex::buildIdsInSteps);
+    idsSteps_.start(500);
+}
+
+void ReminderIndex::takeAll() {
+    slots_.clear();
     slots_.resize(ReminderCategory::caseCount);
+    otherSlots_.clear();
+    count_ = 0;
+    ids_.clear();
+    idsBuilt_ = false;
+    idsProgress_ = {};
     for (ReminderCategory c : ReminderCategory::allCases())
         slots_[c.value()].category = c.rawValue();
     for (auto& slot : slots_)
         slot.orders[byStore].built = true;
     // Counted first, so each category's list is made at its size rather than grown to up
     // to twice it; then one pass in store order fills them already sorted.
-    context.forEach<Reminder>([this](Reminder& reminder) {
+    context_.forEachLoaded<Reminder>([this](Reminder& reminder) {
         const int slot = slotFor(reminder);
         reminder.indexedSlot_ = slot;
         reminder.indexedCompleted_ = reminder.completed();
@@ -34,15 +52,9 @@ ReminderIndex::ReminderIndex(ModelContext& context)
     });
     for (auto& slot : slots_)
         slot.orders[byStore].list.reserve(size_t(slot.counts.all));
-    context.forEach<Reminder>([this](Reminder& reminder) {
+    context_.forEachLoaded<Reminder>([this](Reminder& reminder) {
         slots_[size_t(reminder.indexedSlot_)].orders[byStore].list.push_back(&reminder);
     });
-    context.addChangeListener([this](const ModelContext::Change& change) { follow(change); });
-    // The table of ids is made in the background after a moment: the first action on a row
-    // needs it, and at a million reminders it takes a few hundred milliseconds.
-    idsSteps_.setSingleShot(true);
-    connect(&idsSteps_, &QTimer::timeout, this, &ReminderIndex::buildIdsInSteps);
-    idsSteps_.start(500);
 }
 
 bool ReminderIndex::before(const Reminder& a, const Reminder& b, int sortAttribute) {
@@ -314,6 +326,7 @@ void ReminderIndex::buildIdsInSteps() {
 }
 
 QList<std::shared_ptr<Reminder>> ReminderIndex::withId(const QUuid& id, int sortAttribute) {
+    context_.finishLoading(); // a reminder not read yet must still be found
     buildIds(std::numeric_limits<size_t>::max());
     QList<std::shared_ptr<Reminder>> result, stale;
     for (auto [it, end] = ids_.equal_range(id); it != end; ++it) {

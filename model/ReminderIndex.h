@@ -73,6 +73,8 @@ private:
     };
 
     explicit ReminderIndex(ModelContext& context);
+    // Indexes every record the context holds, from scratch.
+    void takeAll();
     void follow(const ModelContext::Change& change);
     int slotFor(const Reminder& reminder);
     const Slot* findSlot(const QString& category) const;

@@ -1,6 +1,7 @@
 #include "Favorite.h"
 #include "NudgeboxStore.h"
 #include "Reminder.h"
+#include "ReminderIndex.h"
 #include "TestEnvironment.h"
 #include "Version1Store.h"
 #include "sqlite/SqliteDatabase.h"
@@ -68,6 +69,69 @@ class StoreTest : public QObject {
         configuration.busyTimeoutMs = busyTimeoutMs;
         configuration.pollIntervalMs = 20;
         configuration.autosaveDelayMs = 30;
+        QString error;
+        auto container = NudgeboxStore::open(configuration, &error);
+        if (!container)
+            qWarning() << error;
+        return container;
+    }
+
+    // 90,000 rows less a fifth and a stretch in the middle: several categories, some texts
+    // that are no category or none at all, and ids to repair here and there.
+    void seedBigStore() {
+        {
+            auto container = open();
+            QVERIFY(container);
+        }
+        {
+            QString error;
+            auto db = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWrite, &error);
+            QVERIFY(db);
+            QVERIFY2(db->exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
+                              "WHERE i < 90000) "
+                              "INSERT INTO Reminder (category, completed, id, orderIndex, text) "
+                              "SELECT CASE i % 7 WHEN 0 THEN 'Work' WHEN 1 THEN 'Pets' "
+                              "WHEN 2 THEN 'odd ' || (i % 3) ELSE 'Music' END, i % 2, "
+                              "CASE WHEN i % 9973 = 0 THEN 'broken ' || i "
+                              "ELSE upper(hex(randomblob(4)) || '-' || hex(randomblob(2)) || "
+                              "'-4' || substr(hex(randomblob(2)), 2) || '-A' || "
+                              "substr(hex(randomblob(2)), 2) || '-' || hex(randomblob(6))) END, "
+                              "i % 1000, 'row ' || i FROM n;"
+                              "DELETE FROM Reminder WHERE pk % 5 = 0 OR pk BETWEEN 30000 AND 50000;"
+                              "UPDATE Reminder SET category = NULL WHERE pk % 1001 = 0;",
+                              &error),
+                     qPrintable(error));
+        }
+    }
+    // A row as the store holds it, and a record as the context holds it, in the same form.
+    QStringList storedRows() const {
+        QString error;
+        auto db = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadOnly, &error);
+        SqliteStatement select(*db, "SELECT pk, category, completed, text FROM Reminder "
+                                    "ORDER BY pk");
+        QStringList result;
+        while (select.next())
+            result << QStringLiteral("%1 %2 %3 %4")
+                          .arg(select.columnInt64(0))
+                          .arg(select.columnText(1))
+                          .arg(select.columnInt64(2))
+                          .arg(select.columnText(3));
+        return result;
+    }
+    static QString heldRow(const Reminder& reminder) {
+        return QStringLiteral("%1 %2 %3 %4")
+            .arg(reminder.persistentModelID().rowId)
+            .arg(reminder.category())
+            .arg(reminder.completed() ? 1 : 0)
+            .arg(reminder.text());
+    }
+    std::unique_ptr<ModelContainer> openShowingFirst(const QString& category) {
+        ModelConfiguration configuration;
+        configuration.url = path_;
+        configuration.autosaveEnabled = false;
+        configuration.pollIntervalMs = 20;
+        configuration.firstRead = {QStringLiteral("Reminder"), QStringLiteral("category"), category,
+                                   1000};
         QString error;
         auto container = NudgeboxStore::open(configuration, &error);
         if (!container)
@@ -235,29 +299,9 @@ private slots:
     // A big store's records are its rows, in row order, read without making strings of ids
     // and categories: gaps in the row ids, ids to repair and odd categories throughout.
     void aBigStoreReadsAsItsRows() {
-        {
-            auto container = open();
-            QVERIFY(container);
-        }
-        {
-            QString error;
-            auto db = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWrite, &error);
-            QVERIFY(db);
-            QVERIFY2(
-                db->exec("WITH RECURSIVE n(i) AS (SELECT 1 UNION ALL SELECT i + 1 FROM n "
-                         "WHERE i < 90000) "
-                         "INSERT INTO Reminder (category, completed, id, orderIndex, text) "
-                         "SELECT CASE i % 7 WHEN 0 THEN 'Work' WHEN 1 THEN 'Pets' "
-                         "WHEN 2 THEN 'odd ' || (i % 3) ELSE 'Music' END, i % 2, "
-                         "CASE WHEN i % 9973 = 0 THEN 'broken ' || i "
-                         "ELSE upper(hex(randomblob(4)) || '-' || hex(randomblob(2)) || "
-                         "'-4' || substr(hex(randomblob(2)), 2) || '-A' || "
-                         "substr(hex(randomblob(2)), 2) || '-' || hex(randomblob(6))) END, "
-                         "i % 1000, 'row ' || i FROM n;"
-                         "DELETE FROM Reminder WHERE pk % 5 = 0 OR pk BETWEEN 30000 AND 50000;",
-                         &error),
-                qPrintable(error));
-        }
+        seedBigStore();
+        if (QTest::currentTestFailed())
+            return;
         struct Row {
             qint64 pk;
             QString category, id, text;
@@ -351,6 +395,105 @@ private slots:
         };
         const QStringList expected = stored();
         QTRY_COMPARE(held(), expected);
+    }
+
+    // A big store opened for one category holds that category's rows at first, and every row
+    // once the rest is taken in: at the first look-up by id, change or full walk, whatever
+    // another connection committed meanwhile.
+    void aBigStoreShowsOneCategoryFirstAndTakesInTheRest() {
+        seedBigStore();
+        if (QTest::currentTestFailed())
+            return;
+        auto held = [](ModelContext* context) {
+            QStringList result;
+            context->forEach<Reminder>(
+                [&](const Reminder& reminder) { result << heldRow(reminder); });
+            return result;
+        };
+        const QStringList rows = storedRows();
+        const QStringList work = rows.filter(QRegularExpression(QStringLiteral("^\\d+ Work ")));
+        QVERIFY(work.size() > 5000);
+
+        // Only the category at first; a look-up by id of another one's reminder finds it.
+        auto container = openShowingFirst(QStringLiteral("Work"));
+        QVERIFY(container);
+        ModelContext* context = container->mainContext();
+        QSignalSpy loaded(context, &ModelContext::loaded);
+        QVERIFY(!context->isLoaded());
+        QStringList first;
+        context->forEachLoaded<Reminder>(
+            [&](const Reminder& reminder) { first << heldRow(reminder); });
+        QCOMPARE(first, work);
+        ReminderIndex& index = ReminderIndex::of(*context);
+        QCOMPARE(index.counts(QStringLiteral("Work")).all, work.size());
+        QCOMPARE(index.counts(QStringLiteral("Pets")).all, 0);
+        QUuid petsId;
+        {
+            QString error;
+            auto db = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadOnly, &error);
+            SqliteStatement select(*db, "SELECT id FROM Reminder WHERE category = 'Pets' "
+                                        "AND id NOT LIKE 'broken%' LIMIT 1 OFFSET 4000");
+            QVERIFY(select.next());
+            petsId = QUuid::fromString(select.columnText(0));
+        }
+        QCOMPARE(index.withId(petsId).size(), 1);
+        QVERIFY(context->isLoaded());
+        QCOMPARE(loaded.size(), 1);
+        QVERIFY(index.counts(QStringLiteral("Pets")).all > 5000);
+        QCOMPARE(index.count(), rows.size());
+        QCOMPARE(held(context), rows);
+        container.reset();
+
+        // A change made before the rest came in waits for it, and leaves every other row.
+        container = openShowingFirst(QStringLiteral("Pets"));
+        QVERIFY(container);
+        context = container->mainContext();
+        std::shared_ptr<Reminder> changed;
+        context->forEachLoaded<Reminder>([&](Reminder& reminder) {
+            if (!changed)
+                changed = reminder.handle();
+        });
+        QVERIFY(changed && !context->isLoaded());
+        changed->setText(QStringLiteral("changed first"));
+        QVERIFY(context->isLoaded());
+        context->insert(std::make_shared<Reminder>(
+            QStringLiteral("Work"), false, QUuid::createUuid(), 0, QStringLiteral("added")));
+        QVERIFY(context->save());
+        const QStringList after = storedRows();
+        QCOMPARE(after.size(), rows.size() + 1);
+        QCOMPARE(held(context), after);
+        container.reset();
+
+        // Another connection commits all through the reads, moving rows into and out of the
+        // category read first and deleting some: once taken in and caught up, the context
+        // holds exactly the rows.
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            std::atomic<bool> stop = false;
+            std::thread writer([this, &stop, attempt] {
+                QString error;
+                auto db = SqliteDatabase::open(path_, SqliteDatabase::Mode::ReadWrite, &error);
+                db->setBusyTimeout(5000);
+                for (int round = attempt * 100; !stop || round < attempt * 100 + 20; ++round)
+                    db->exec(QStringLiteral("UPDATE Reminder SET category = CASE category WHEN "
+                                            "'Work' THEN 'Pets' ELSE 'Work' END, text = 'moved "
+                                            "%1' WHERE pk IN (%2, %3); DELETE FROM Reminder "
+                                            "WHERE pk = %4")
+                                 .arg(round)
+                                 .arg(7 + round * 7)     // Work to Pets
+                                 .arg(60001 + round * 7) // Music to Work
+                                 .arg(2 + round * 7)
+                                 .toUtf8()
+                                 .constData());
+            });
+            container = openShowingFirst(QStringLiteral("Work"));
+            stop = true;
+            writer.join();
+            QVERIFY(container);
+            context = container->mainContext();
+            context->finishLoading();
+            QTRY_COMPARE(held(context), storedRows());
+            container.reset();
+        }
     }
 
     // A store of the first version keys rows with ids SQLite may hand out again; opening it

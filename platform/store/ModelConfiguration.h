@@ -13,6 +13,15 @@ struct ModelConfiguration {
     // DatabaseWatcher); this is the slow poll behind that: -1 is the watcher's own default,
     // 0 turns all looking off.
     int pollIntervalMs = -1;
+    // In a big table, the rows whose attribute holds value are read first; the others are read
+    // on threads of their own meanwhile and taken in by ModelContext::finishLoading, so a first
+    // screen can be drawn from those rows sooner. No entity: every row at once.
+    struct FirstRead {
+        QString entity;
+        QString attribute;
+        QString value;
+        qint64 fromRows = 1 << 16; // by the span of row ids
+    } firstRead;
 
     static QString defaultStoreFileName() { return QStringLiteral("default.store"); }
     QString resolvedPath() const;

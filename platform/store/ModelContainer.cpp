@@ -72,7 +72,8 @@ std::unique_ptr<ModelContainer> ModelContainer::create(const Schema& schema,
         return failure(reason);
     container->context_.reset(
         new ModelContext(container->db_.get(), schema, configuration.autosaveDelayMs,
-                         configuration.isStoredInMemoryOnly ? 0 : configuration.pollIntervalMs));
+                         configuration.isStoredInMemoryOnly ? 0 : configuration.pollIntervalMs,
+                         configuration.firstRead));
     if (!container->context_->prepare(&reason))
         return failure(reason);
     container->context_->setAutosaveEnabled(configuration.autosaveEnabled);

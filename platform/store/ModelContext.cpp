@@ -15,10 +15,15 @@
 #include <QtDebug>
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <iterator>
 #include <limits>
 #include <thread>
+
+#include <sys/resource.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 #include <utility>
 
 struct ModelContext::Table {
@@ -70,9 +75,10 @@ QString columnList(const EntityDescription& entity) {
 } // namespace
 
 ModelContext::ModelContext(SqliteDatabase* db, const Schema& schema, int autosaveDelayMs,
-                           int pollIntervalMs)
+                           int pollIntervalMs, ModelConfiguration::FirstRead firstRead)
     : db_(db)
-    , pollIntervalMs_(pollIntervalMs) {
+    , pollIntervalMs_(pollIntervalMs)
+    , firstRead_(std::move(firstRead)) {
     for (const EntityDescription* entity : schema) {
         auto table = std::make_unique<Table>();
         table->entity = entity;
@@ -85,8 +91,6 @@ ModelContext::ModelContext(SqliteDatabase* db, const Schema& schema, int autosav
     pruneTimer_.setInterval(10000);
     connect(&pruneTimer_, &QTimer::timeout, this, &ModelContext::prune);
 }
-
-ModelContext::~ModelContext() = default;
 
 bool ModelContext::prepare(QString* error) {
     dataVersion_ = std::make_unique<SqliteStatement>(*db_, "PRAGMA data_version");
@@ -400,22 +404,30 @@ struct ModelContext::HalfRead {
     bool ok = false;
 };
 
-void ModelContext::readHalf(SqliteDatabase& db, const Table& table, qint64 after, qint64 upTo,
+void ModelContext::readHalf(SqliteDatabase& db, const Table& table, const Slice& slice,
                             HalfRead& half) {
     if (!db.exec("BEGIN", &half.error))
         return;
     half.seq = ChangeFeed::latestSeq(db);
     const EntityDescription& e = *table.entity;
-    const QString sql = QStringLiteral("SELECT pk, %1 FROM %2 WHERE pk > ? AND pk <= ? ORDER BY pk")
-                            .arg(columnList(e), quoted(e.name));
+    QString sql = QStringLiteral("SELECT pk, %1 FROM %2 WHERE pk > ? AND pk <= ?")
+                      .arg(columnList(e), quoted(e.name));
+    if (slice.attribute >= 0)
+        // IS NOT: a row without a value belongs to the rest.
+        sql += QStringLiteral(" AND %1 %2 ?")
+                   .arg(quoted(e.attributes[slice.attribute].name),
+                        slice.equal ? QStringLiteral("=") : QStringLiteral("IS NOT"));
+    sql += QStringLiteral(" ORDER BY pk");
     {
         SqliteStatement select(db, sql.toUtf8().constData());
         if (!select.isValid()) {
             half.error = select.prepareError();
         } else {
             const int columns = int(e.attributes.size());
-            select.bind(0, after);
-            select.bind(1, upTo);
+            select.bind(0, slice.after);
+            select.bind(1, slice.upTo);
+            if (slice.attribute >= 0)
+                select.bind(2, slice.value);
             while (select.next()) {
                 std::shared_ptr<PersistentModel> record = e.makeDefault();
                 record->context_ = this;
@@ -432,42 +444,160 @@ void ModelContext::readHalf(SqliteDatabase& db, const Table& table, qint64 after
     db.exec("COMMIT");
 }
 
+void ModelContext::readHalfApart(const Table& table, const Slice& slice, HalfRead& half) {
+    QString openError;
+    auto db = SqliteDatabase::open(db_->path(), SqliteDatabase::Mode::ReadOnly, &openError);
+    if (!db) {
+        half.error = openError;
+        return;
+    }
+    db->setBusyTimeout(5000);
+    readHalf(*db, table, slice, half);
+}
+
+// The rows not read first, read on two threads while the first ones are shown.
+struct ModelContext::Rest {
+    Table* table = nullptr;
+    HalfRead first; // what was read first, for its feed position and its ids to write back
+    std::array<Slice, 2> slices;
+    std::array<HalfRead, 2> halves;
+    std::array<std::thread, 2> workers;
+    ~Rest() {
+        for (auto& worker : workers)
+            if (worker.joinable())
+                worker.join();
+    }
+};
+
+ModelContext::~ModelContext() = default;
+
+bool ModelContext::loadShownFirst(Table& table, int attribute, qint64 low, qint64 high,
+                                  QString* error) {
+    constexpr qint64 first = std::numeric_limits<qint64>::min();
+    constexpr qint64 last = std::numeric_limits<qint64>::max();
+    const qint64 middle = low + (high - low) / 2;
+    auto rest = std::make_unique<Rest>();
+    rest->table = &table;
+    rest->slices = {Slice{first, middle, attribute, firstRead_.value, false},
+                    Slice{middle, last, attribute, firstRead_.value, false}};
+    for (size_t i = 0; i < rest->workers.size(); ++i)
+        rest->workers[i] = std::thread([this, &table, r = rest.get(), i] {
+            // Behind the thread that makes the first screen, which needs a core of its own.
+            setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
+            readHalfApart(table, r->slices[i], r->halves[i]);
+        });
+    readHalf(*db_, table, Slice{first, last, attribute, firstRead_.value, true}, rest->first);
+    if (!rest->first.ok) {
+        if (error)
+            *error = rest->first.error;
+        return false;
+    }
+    table.records = std::move(rest->first.records);
+    table.needsCompaction = false;
+    rest_ = std::move(rest);
+    return true;
+}
+
+void ModelContext::finishLoading() {
+    if (!rest_)
+        return;
+    const std::unique_ptr<Rest> rest = std::move(rest_); // from here on, loaded
+    Table& table = *rest->table;
+    std::vector<IdRepair> repairs = std::move(rest->first.repairs);
+    bool ok = true;
+    for (size_t i = 0; i < rest->workers.size(); ++i) {
+        rest->workers[i].join();
+        HalfRead& half = rest->halves[i];
+        if (!half.ok) {
+            qWarning().noquote() << "Nudgebox: reading the store on one connection:" << half.error;
+            half = {};
+            readHalf(*db_, table, rest->slices[i], half);
+        }
+        if (!half.ok) {
+            qWarning().noquote() << "Nudgebox: could not read the store:" << half.error;
+            ok = false;
+        }
+        repairs.insert(repairs.end(), std::make_move_iterator(half.repairs.begin()),
+                       std::make_move_iterator(half.repairs.end()));
+        if (half.seq != rest->first.seq)
+            ok = false;
+    }
+    // Nothing can have changed the records read first (all changes wait for this), so both
+    // sides are stored records by row. A row on both sides changed in between: the next look
+    // reads it again.
+    std::vector<std::shared_ptr<PersistentModel>> merged;
+    merged.reserve(table.records.size() + rest->halves[0].records.size() +
+                   rest->halves[1].records.size());
+    auto shown = table.records.begin();
+    for (auto& half : rest->halves)
+        for (auto& record : half.records) {
+            for (; shown != table.records.end() && (*shown)->rowId_ < record->rowId_; ++shown)
+                merged.push_back(std::move(*shown));
+            if (shown != table.records.end() && (*shown)->rowId_ == record->rowId_)
+                continue;
+            merged.push_back(std::move(record));
+        }
+    std::move(shown, table.records.end(), std::back_inserter(merged));
+    table.records = std::move(merged);
+    table.needsCompaction = false;
+    if (!ok) {
+        // Another process committed while the parts were read, or a part could not be read:
+        // what changed since before any of them is read again at once, everything if need be.
+        lastDataVersion_ = -1;
+        if (std::any_of(rest->halves.begin(), rest->halves.end(),
+                        [](const HalfRead& half) { return !half.ok; }))
+            feedSeq_ = -1;
+        QMetaObject::invokeMethod(
+            this, [this] { refreshFromStore(); }, Qt::QueuedConnection);
+    }
+    if (!repairs.empty())
+        writeBackIds(table, repairs);
+    emit loaded();
+    logChange(nullptr, 0);
+    notifyChange();
+}
+
 bool ModelContext::loadFirst(Table& table, QString* error) {
     // Split by row id: cheap to find, and even enough for rows handed out in order.
     qint64 low = 0, high = 0;
     {
         const QString sql =
-            QStringLiteral("SELECT min(pk), max(pk) FROM %1").arg(quoted(table.entity->name));
+            // Apart: a query asking for both walks the whole table instead of its two ends.
+            QStringLiteral("SELECT (SELECT min(pk) FROM %1), (SELECT max(pk) FROM %1)")
+                .arg(quoted(table.entity->name));
         SqliteStatement bounds(*db_, sql.toUtf8().constData());
         if (bounds.next()) {
             low = bounds.columnInt64(0);
             high = bounds.columnInt64(1);
         }
     }
+    if (db_->path() == u":memory:" || !table.records.empty())
+        return load(table, error);
+    const auto& attributes = table.entity->attributes;
+    const auto shownBy =
+        std::find_if(attributes.begin(), attributes.end(), [this](const AttributeDescription& a) {
+            return a.name == firstRead_.attribute;
+        });
+    if (firstRead_.entity == table.entity->name && shownBy != attributes.end() &&
+        high - low >= firstRead_.fromRows)
+        return loadShownFirst(table, int(shownBy - attributes.begin()), low, high, error);
     constexpr qint64 splitFrom = 1 << 16;
-    if (high - low < splitFrom || db_->path() == u":memory:" || !table.records.empty())
+    if (high - low < splitFrom)
         return load(table, error);
     const qint64 middle = low + (high - low) / 2;
     constexpr qint64 first = std::numeric_limits<qint64>::min();
     constexpr qint64 last = std::numeric_limits<qint64>::max();
     HalfRead lower, upper;
     std::thread worker([this, &table, &upper, middle] {
-        QString openError;
-        auto db = SqliteDatabase::open(db_->path(), SqliteDatabase::Mode::ReadOnly, &openError);
-        if (!db) {
-            upper.error = openError;
-            return;
-        }
-        db->setBusyTimeout(5000);
-        readHalf(*db, table, middle, last, upper);
+        readHalfApart(table, Slice{middle, last, -1, {}, true}, upper);
     });
-    readHalf(*db_, table, first, middle, lower);
+    readHalf(*db_, table, Slice{first, middle, -1, {}, true}, lower);
     worker.join();
     if (lower.ok && !upper.ok) {
         // A second connection is a help, not a need: read it here instead.
         qWarning().noquote() << "Nudgebox: reading the store on one connection:" << upper.error;
         upper = {};
-        readHalf(*db_, table, middle, last, upper);
+        readHalf(*db_, table, Slice{middle, last, -1, {}, true}, upper);
     }
     if (!lower.ok || !upper.ok) {
         if (error)
@@ -616,6 +746,13 @@ ModelContext::Table& ModelContext::tableFor(const EntityDescription& entity) {
 
 const std::vector<std::shared_ptr<PersistentModel>>&
 ModelContext::liveRecords(const EntityDescription& entity) {
+    if (rest_ && rest_->table->entity == &entity)
+        finishLoading();
+    return loadedRecords(entity);
+}
+
+const std::vector<std::shared_ptr<PersistentModel>>&
+ModelContext::loadedRecords(const EntityDescription& entity) {
     Table& table = tableFor(entity);
     if (table.needsCompaction) {
         std::erase_if(table.records, [](const auto& r) { return r->isDeleted(); });
@@ -627,6 +764,7 @@ ModelContext::liveRecords(const EntityDescription& entity) {
 void ModelContext::insert(const std::shared_ptr<PersistentModel>& model) {
     if (!model || model->context_ == this)
         return;
+    finishLoading();
     Q_ASSERT(model->state_ == PersistentModel::State::Detached);
     Table& table = tableFor(model->entity());
     model->context_ = this;
@@ -641,6 +779,7 @@ void ModelContext::insert(const std::shared_ptr<PersistentModel>& model) {
 void ModelContext::remove(PersistentModel* model) {
     if (!model || model->context_ != this || model->state_ == PersistentModel::State::Deleted)
         return;
+    finishLoading();
     Table& table = tableFor(model->entity());
     const bool wasPending = model->state_ != PersistentModel::State::Clean;
     model->state_ = PersistentModel::State::Deleted;
@@ -656,6 +795,7 @@ void ModelContext::remove(PersistentModel* model) {
 }
 
 void ModelContext::recordDidChange(PersistentModel* model, int attribute) {
+    finishLoading();
     if (model->state_ == PersistentModel::State::Clean) {
         model->state_ = PersistentModel::State::Updated;
         tableFor(model->entity()).pending.push_back(model->shared_from_this());
@@ -843,6 +983,7 @@ bool ModelContext::refreshFromStore() {
     const qint64 version = readDataVersion();
     if (version == lastDataVersion_)
         return false;
+    finishLoading();
     lastDataVersion_ = version;
     // What the other process changed is followed like a change made here, so live queries
     // need not look at every record again.

@@ -2,6 +2,7 @@
 
 #include "../ui/CoalescedCall.h"
 #include "EntityDescription.h"
+#include "ModelConfiguration.h"
 #include "PersistentModel.h"
 
 #include <QList>
@@ -37,6 +38,12 @@ public:
     bool autosaveEnabled() const { return autosaveEnabled_; }
     void setAutosaveEnabled(bool enabled);
 
+    // Whether every record has been read (see ModelConfiguration::firstRead).
+    bool isLoaded() const { return !rest_; }
+    // Waits for the records still being read and takes them in. Everything that reaches the
+    // records or changes them does this first; only forEachLoaded does not.
+    void finishLoading();
+
     // Records of one type, in store order, deleted ones left out.
     template <class T> QList<std::shared_ptr<T>> fetch() {
         QList<std::shared_ptr<T>> result;
@@ -51,6 +58,13 @@ public:
     // of handles is made, so a walk over a big store costs no memory.
     template <class T, class Visit> void forEach(Visit&& visit) {
         for (const auto& record : liveRecords(T::entityDescription()))
+            visit(static_cast<T&>(*record));
+    }
+
+    // As forEach, over the records read so far: enough to draw a first screen from before the
+    // rest is in, and nothing else. loaded() tells when the others came.
+    template <class T, class Visit> void forEachLoaded(Visit&& visit) {
+        for (const auto& record : loadedRecords(T::entityDescription()))
             visit(static_cast<T&>(*record));
     }
 
@@ -87,13 +101,17 @@ public:
 signals:
     // Emitted once per turn of the event loop after one or more changes.
     void didChange();
+    // Emitted at once when the records still being read were taken in: whatever was made from
+    // forEachLoaded must be made again. The change history is lost with it.
+    void loaded();
 
 private:
     friend class ModelContainer;
     friend class PersistentModel;
     struct Table;
 
-    ModelContext(SqliteDatabase* db, const Schema& schema, int autosaveDelayMs, int pollIntervalMs);
+    ModelContext(SqliteDatabase* db, const Schema& schema, int autosaveDelayMs, int pollIntervalMs,
+                 ModelConfiguration::FirstRead firstRead = {});
     bool prepare(QString* error);
     // What a reload from the store found; complete is false when it cannot be followed as
     // single changes.
@@ -107,8 +125,23 @@ private:
     // connection and thread of its own, so the start takes about half as long.
     bool loadFirst(Table& table, QString* error);
     struct HalfRead;
-    void readHalf(SqliteDatabase& db, const Table& table, qint64 after, qint64 upTo,
-                  HalfRead& half);
+    // Rows with ids in (after, upTo]; with an attribute, only those whose value is (or, with
+    // equal false, is not) the given one.
+    struct Slice {
+        qint64 after;
+        qint64 upTo;
+        int attribute = -1;
+        QString value;
+        bool equal = true;
+    };
+    void readHalf(SqliteDatabase& db, const Table& table, const Slice& slice, HalfRead& half);
+    // The same on a read-only connection of its own, for a thread of its own.
+    void readHalfApart(const Table& table, const Slice& slice, HalfRead& half);
+    // The first read with the first rows of firstRead_ apart: those now, the rest on two
+    // threads, until finishLoading.
+    struct Rest;
+    bool loadShownFirst(Table& table, int attribute, qint64 low, qint64 high, QString* error);
+    const std::vector<std::shared_ptr<PersistentModel>>& loadedRecords(const EntityDescription& e);
     // Reads again just the rows the change feed names; false when it cannot say (pruned past
     // us, another file) and everything must be read.
     bool followFeed(Reload& reload);
@@ -158,4 +191,6 @@ private:
     int pollIntervalMs_;
     std::unique_ptr<DatabaseWatcher> watcher_;
     std::unique_ptr<Checkpointer> checkpointer_;
+    ModelConfiguration::FirstRead firstRead_;
+    std::unique_ptr<Rest> rest_;
 };
