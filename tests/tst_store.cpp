@@ -397,6 +397,43 @@ private slots:
         QTRY_COMPARE(held(), expected);
     }
 
+    // A reminder removed before it was ever saved keeps its place until it is dropped; a
+    // commit of the other side read meanwhile still finds the record it changed, rather than
+    // taking its row in a second time.
+    void theOtherSidesChangeFindsItsRecordPastOneRemovedUnsaved() {
+        auto mine = open();
+        auto theirs = open();
+        QVERIFY(mine && theirs);
+        ModelContext* here = mine->mainContext();
+        auto add = [here](const QString& text) {
+            auto reminder = std::make_shared<Reminder>(QStringLiteral("Work"), false,
+                                                       QUuid::createUuid(), 0, text);
+            here->insert(reminder);
+            return reminder;
+        };
+        add(QStringLiteral("a"));
+        add(QStringLiteral("b"));
+        QVERIFY(here->save());
+        const auto dropped = add(QStringLiteral("never saved"));
+        here->remove(dropped);
+        add(QStringLiteral("c"));
+        add(QStringLiteral("d"));
+        QVERIFY(here->save());
+
+        ModelContext* there = theirs->mainContext();
+        there->refreshFromStore();
+        const auto theirRecords = there->fetch<Reminder>();
+        QCOMPARE(theirRecords.size(), 4);
+        theirRecords[1]->setText(QStringLiteral("b, changed there"));
+        QVERIFY(there->save());
+
+        QVERIFY(here->refreshFromStore());
+        QStringList held;
+        for (const auto& reminder : here->fetch<Reminder>())
+            held << heldRow(*reminder);
+        QCOMPARE(held, storedRows());
+    }
+
     // A big store opened for one category holds that category's rows at first, and every row
     // once the rest is taken in: at the first look-up by id, change or full walk, whatever
     // another connection committed meanwhile.

@@ -657,6 +657,9 @@ bool ModelContext::followFeed(Reload& reload) {
 }
 
 void ModelContext::loadRows(Table& table, std::vector<qint64> rowIds, Reload& reload) {
+    // A deleted record keeps its place until dropped, and one never saved holds no row id
+    // there: dropped first, so the searches and the merge below see stored records in order.
+    compact(table);
     std::sort(rowIds.begin(), rowIds.end());
     rowIds.erase(std::unique(rowIds.begin(), rowIds.end()), rowIds.end());
     // Stored records lead, by row id; the unsaved ones trail.
@@ -737,6 +740,13 @@ void ModelContext::loadRows(Table& table, std::vector<qint64> rowIds, Reload& re
         writeBackIds(table, repairs);
 }
 
+void ModelContext::compact(Table& table) {
+    if (table.needsCompaction) {
+        std::erase_if(table.records, [](const auto& r) { return r->isDeleted(); });
+        table.needsCompaction = false;
+    }
+}
+
 ModelContext::Table& ModelContext::tableFor(const EntityDescription& entity) {
     for (auto& table : tables_)
         if (table->entity == &entity)
@@ -754,10 +764,7 @@ ModelContext::liveRecords(const EntityDescription& entity) {
 const std::vector<std::shared_ptr<PersistentModel>>&
 ModelContext::loadedRecords(const EntityDescription& entity) {
     Table& table = tableFor(entity);
-    if (table.needsCompaction) {
-        std::erase_if(table.records, [](const auto& r) { return r->isDeleted(); });
-        table.needsCompaction = false;
-    }
+    compact(table);
     return table.records;
 }
 

@@ -159,6 +159,8 @@ private:
     void prune();
     SqliteStatement* updateStatement(Table& table, quint32 attributes);
     Table& tableFor(const EntityDescription& entity);
+    // Drops the deleted records from the table's list.
+    void compact(Table& table);
     const std::vector<std::shared_ptr<PersistentModel>>& liveRecords(const EntityDescription& e);
     void recordDidChange(PersistentModel* model, int attribute);
     void markChanged(PersistentModel* model, int what);
