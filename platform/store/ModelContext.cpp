@@ -20,11 +20,11 @@
 #include <iterator>
 #include <limits>
 #include <thread>
+#include <utility>
 
 #include <sys/resource.h>
 #include <sys/syscall.h>
 #include <unistd.h>
-#include <utility>
 
 struct ModelContext::Table {
     const EntityDescription* entity = nullptr;
