@@ -46,7 +46,7 @@ protected:
             context_->finishLoading();
             deleteLater();
             break;
-        default: // hovering acts on nothing
+        default: // the rest, hovering among them, acts on nothing
             break;
         }
         return QObject::eventFilter(watched, event);
@@ -151,14 +151,17 @@ bool NudgeboxApp::start(QString* error) {
         return false;
     }
     ModelContext* context = container_->mainContext();
-    if (QQuickWindow* shown = window(); shown && !context->isLoaded()) {
+    QQuickWindow* shown = window();
+    if (context->isLoaded()) {
+        // Nothing is left to read.
+    } else if (shown && shown->isVisible()) {
         // The first frame shows what was read first; the rest comes in right after it.
         QObject::connect(shown, &QQuickWindow::frameSwapped, context, &ModelContext::finishLoading,
                          Qt::ConnectionType(Qt::QueuedConnection | Qt::SingleShotConnection));
         shown->installEventFilter(new LoadBeforeInput(context, shown));
+    } else {
+        context->finishLoading(); // no frame to wait for
     }
-    if (!window() || !window()->isVisible())
-        context->finishLoading();
     return true;
 }
 
