@@ -16,6 +16,7 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <bit>
 #include <iterator>
 #include <limits>
@@ -455,14 +456,18 @@ void ModelContext::readHalfApart(const Table& table, const Slice& slice, HalfRea
     readHalf(*db, table, slice, half);
 }
 
-// The rows not read first, read on two threads while the first ones are shown.
+// The rows not read first, in parts by row id. Two threads of lower priority take parts
+// while the first screen is made; whatever is left when the rest is needed, the main thread
+// reads itself rather than wait on threads that a busy machine may starve.
 struct ModelContext::Rest {
     Table* table = nullptr;
     HalfRead first; // what was read first, for its feed position and its ids to write back
-    std::array<Slice, 2> slices;
-    std::array<HalfRead, 2> halves;
+    std::vector<Slice> slices;
+    std::vector<HalfRead> parts;
+    std::atomic<size_t> next = 0;
     std::array<std::thread, 2> workers;
     ~Rest() {
+        next = slices.size(); // no part is begun any more
         for (auto& worker : workers)
             if (worker.joinable())
                 worker.join();
@@ -475,16 +480,29 @@ bool ModelContext::loadShownFirst(Table& table, int attribute, qint64 low, qint6
                                   QString* error) {
     constexpr qint64 first = std::numeric_limits<qint64>::min();
     constexpr qint64 last = std::numeric_limits<qint64>::max();
-    const qint64 middle = low + (high - low) / 2;
+    constexpr qint64 partCount = 32;
     auto rest = std::make_unique<Rest>();
     rest->table = &table;
-    rest->slices = {Slice{first, middle, attribute, firstRead_.value, false},
-                    Slice{middle, last, attribute, firstRead_.value, false}};
-    for (size_t i = 0; i < rest->workers.size(); ++i)
-        rest->workers[i] = std::thread([this, &table, r = rest.get(), i] {
+    for (qint64 i = 0; i < partCount; ++i) {
+        const qint64 after = i == 0 ? first : low + (high - low) / partCount * i;
+        const qint64 upTo = i == partCount - 1 ? last : low + (high - low) / partCount * (i + 1);
+        rest->slices.push_back(Slice{after, upTo, attribute, firstRead_.value, false});
+    }
+    rest->parts.resize(rest->slices.size());
+    for (auto& worker : rest->workers)
+        worker = std::thread([this, r = rest.get()] {
             // Behind the thread that makes the first screen, which needs a core of its own.
             setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
-            readHalfApart(table, r->slices[i], r->halves[i]);
+            QString openError;
+            auto db = SqliteDatabase::open(db_->path(), SqliteDatabase::Mode::ReadOnly, &openError);
+            if (db)
+                db->setBusyTimeout(5000);
+            for (size_t i; (i = r->next++) < r->slices.size();) {
+                if (db)
+                    readHalf(*db, *r->table, r->slices[i], r->parts[i]);
+                else
+                    r->parts[i].error = openError;
+            }
         });
     readHalf(*db_, table, Slice{first, last, attribute, firstRead_.value, true}, rest->first);
     if (!rest->first.ok) {
@@ -503,34 +521,38 @@ void ModelContext::finishLoading() {
         return;
     const std::unique_ptr<Rest> rest = std::move(rest_); // from here on, loaded
     Table& table = *rest->table;
+    for (size_t i; (i = rest->next++) < rest->slices.size();)
+        readHalf(*db_, table, rest->slices[i], rest->parts[i]);
+    for (auto& worker : rest->workers)
+        worker.join();
     std::vector<IdRepair> repairs = std::move(rest->first.repairs);
     bool ok = true;
-    for (size_t i = 0; i < rest->workers.size(); ++i) {
-        rest->workers[i].join();
-        HalfRead& half = rest->halves[i];
-        if (!half.ok) {
-            qWarning().noquote() << "Nudgebox: reading the store on one connection:" << half.error;
-            half = {};
-            readHalf(*db_, table, rest->slices[i], half);
+    size_t count = table.records.size();
+    for (size_t i = 0; i < rest->parts.size(); ++i) {
+        HalfRead& part = rest->parts[i];
+        if (!part.ok) {
+            qWarning().noquote() << "Nudgebox: reading the store on one connection:" << part.error;
+            part = {};
+            readHalf(*db_, table, rest->slices[i], part);
         }
-        if (!half.ok) {
-            qWarning().noquote() << "Nudgebox: could not read the store:" << half.error;
+        if (!part.ok) {
+            qWarning().noquote() << "Nudgebox: could not read the store:" << part.error;
             ok = false;
         }
-        repairs.insert(repairs.end(), std::make_move_iterator(half.repairs.begin()),
-                       std::make_move_iterator(half.repairs.end()));
-        if (half.seq != rest->first.seq)
+        repairs.insert(repairs.end(), std::make_move_iterator(part.repairs.begin()),
+                       std::make_move_iterator(part.repairs.end()));
+        if (part.seq != rest->first.seq)
             ok = false;
+        count += part.records.size();
     }
     // Nothing can have changed the records read first (all changes wait for this), so both
     // sides are stored records by row. A row on both sides changed in between: the next look
     // reads it again.
     std::vector<std::shared_ptr<PersistentModel>> merged;
-    merged.reserve(table.records.size() + rest->halves[0].records.size() +
-                   rest->halves[1].records.size());
+    merged.reserve(count);
     auto shown = table.records.begin();
-    for (auto& half : rest->halves)
-        for (auto& record : half.records) {
+    for (auto& part : rest->parts)
+        for (auto& record : part.records) {
             for (; shown != table.records.end() && (*shown)->rowId_ < record->rowId_; ++shown)
                 merged.push_back(std::move(*shown));
             if (shown != table.records.end() && (*shown)->rowId_ == record->rowId_)
@@ -544,8 +566,8 @@ void ModelContext::finishLoading() {
         // Another process committed while the parts were read, or a part could not be read:
         // what changed since before any of them is read again at once, everything if need be.
         lastDataVersion_ = -1;
-        if (std::any_of(rest->halves.begin(), rest->halves.end(),
-                        [](const HalfRead& half) { return !half.ok; }))
+        if (std::any_of(rest->parts.begin(), rest->parts.end(),
+                        [](const HalfRead& part) { return !part.ok; }))
             feedSeq_ = -1;
         QMetaObject::invokeMethod(
             this, [this] { refreshFromStore(); }, Qt::QueuedConnection);

@@ -137,8 +137,8 @@ private:
     void readHalf(SqliteDatabase& db, const Table& table, const Slice& slice, HalfRead& half);
     // The same on a read-only connection of its own, for a thread of its own.
     void readHalfApart(const Table& table, const Slice& slice, HalfRead& half);
-    // The first read with the first rows of firstRead_ apart: those now, the rest on two
-    // threads, until finishLoading.
+    // The first read with the rows of firstRead_ apart: those now, the rest in parts on two
+    // threads until finishLoading, which reads the parts still left itself.
     struct Rest;
     bool loadShownFirst(Table& table, int attribute, qint64 low, qint64 high, QString* error);
     const std::vector<std::shared_ptr<PersistentModel>>& loadedRecords(const EntityDescription& e);
