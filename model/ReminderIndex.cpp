@@ -118,7 +118,13 @@ ReminderIndex::Counts ReminderIndex::counts(ReminderCategory category) const {
     return slots_[category.value()].counts;
 }
 
-QStringList ReminderIndex::categories() const {
+qint64 ReminderIndex::count() {
+    context_.finishLoading();
+    return count_;
+}
+
+QStringList ReminderIndex::categories() {
+    context_.finishLoading();
     QStringList result;
     for (const auto& slot : slots_)
         if (slot.counts.all > 0)
@@ -288,6 +294,7 @@ const std::vector<Reminder*>& ReminderIndex::filedUnderInPlace(const QString& ca
 
 QList<std::shared_ptr<Reminder>> ReminderIndex::filedUnder(const QString& category,
                                                            int sortAttribute) {
+    context_.finishLoading();
     const auto& list = filedUnderInPlace(category, sortAttribute);
     QList<std::shared_ptr<Reminder>> result;
     result.reserve(qsizetype(list.size()));

@@ -32,13 +32,17 @@ public:
         qint64 completed = 0;
         qint64 pending() const { return all - completed; }
     };
+    // While a big store's rest is still being read (see ModelContext::firstRead), counts and
+    // filedUnderInPlace show what is read so far, for the first screen; everything else here
+    // is for acting on reminders and waits for the rest first.
+
     // The reminders whose category text is exactly this one.
     Counts counts(const QString& category) const;
     Counts counts(ReminderCategory category) const;
     // Every reminder of the context.
-    qint64 count() const { return count_; }
+    qint64 count();
     // Every category text some reminder holds.
-    QStringList categories() const;
+    QStringList categories();
 
     // The reminders filed under the category text, in a query's order: by the attribute of
     // that schema index (orderIndex or text), ties in store order; -1 for store order.

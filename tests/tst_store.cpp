@@ -481,6 +481,26 @@ private slots:
         QCOMPARE(held(context), rows);
         container.reset();
 
+        // What acts on reminders in bulk (a category's reminders, the categories, the count)
+        // sees them all, while the screens' counts show what is read so far.
+        for (int look = 0; look < 3; ++look) {
+            container = openShowingFirst(QStringLiteral("Pets"));
+            QVERIFY(container);
+            context = container->mainContext();
+            ReminderIndex& bulk = ReminderIndex::of(*context);
+            QCOMPARE(bulk.counts(QStringLiteral("Work")).all, 0);
+            QVERIFY(!context->isLoaded());
+            if (look == 0)
+                QCOMPARE(bulk.filedUnder(QStringLiteral("Work")).size(), work.size());
+            else if (look == 1)
+                QVERIFY(bulk.categories().contains(QStringLiteral("Work")));
+            else
+                QCOMPARE(bulk.count(), rows.size());
+            QVERIFY(context->isLoaded());
+            QCOMPARE(bulk.counts(QStringLiteral("Work")).all, work.size());
+            container.reset();
+        }
+
         // A change made before the rest came in waits for it, and leaves every other row.
         container = openShowingFirst(QStringLiteral("Pets"));
         QVERIFY(container);
