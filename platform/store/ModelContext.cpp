@@ -445,15 +445,11 @@ void ModelContext::readHalf(SqliteDatabase& db, const Table& table, const Slice&
     db.exec("COMMIT");
 }
 
-void ModelContext::readHalfApart(const Table& table, const Slice& slice, HalfRead& half) {
-    QString openError;
-    auto db = SqliteDatabase::open(db_->path(), SqliteDatabase::Mode::ReadOnly, &openError);
-    if (!db) {
-        half.error = openError;
-        return;
-    }
-    db->setBusyTimeout(5000);
-    readHalf(*db, table, slice, half);
+std::unique_ptr<SqliteDatabase> ModelContext::openApart(QString* error) const {
+    auto db = SqliteDatabase::open(db_->path(), SqliteDatabase::Mode::ReadOnly, error);
+    if (db)
+        db->setBusyTimeout(5000);
+    return db;
 }
 
 // The rows not read first, in parts by row id. Two threads of lower priority take parts
@@ -494,9 +490,7 @@ bool ModelContext::loadShownFirst(Table& table, int attribute, qint64 low, qint6
             // Behind the thread that makes the first screen, which needs a core of its own.
             setpriority(PRIO_PROCESS, pid_t(syscall(SYS_gettid)), 10);
             QString openError;
-            auto db = SqliteDatabase::open(db_->path(), SqliteDatabase::Mode::ReadOnly, &openError);
-            if (db)
-                db->setBusyTimeout(5000);
+            const auto db = openApart(&openError);
             for (size_t i; (i = r->next++) < r->slices.size();) {
                 if (db)
                     readHalf(*db, *r->table, r->slices[i], r->parts[i]);
@@ -611,7 +605,11 @@ bool ModelContext::loadFirst(Table& table, QString* error) {
     constexpr qint64 last = std::numeric_limits<qint64>::max();
     HalfRead lower, upper;
     std::thread worker([this, &table, &upper, middle] {
-        readHalfApart(table, Slice{middle, last, -1, {}, true}, upper);
+        QString openError;
+        if (const auto db = openApart(&openError))
+            readHalf(*db, table, Slice{middle, last, -1, {}, true}, upper);
+        else
+            upper.error = openError;
     });
     readHalf(*db_, table, Slice{first, middle, -1, {}, true}, lower);
     worker.join();

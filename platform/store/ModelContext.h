@@ -135,8 +135,8 @@ private:
         bool equal = true;
     };
     void readHalf(SqliteDatabase& db, const Table& table, const Slice& slice, HalfRead& half);
-    // The same on a read-only connection of its own, for a thread of its own.
-    void readHalfApart(const Table& table, const Slice& slice, HalfRead& half);
+    // A read-only connection of its own to the same file, for a thread of its own.
+    std::unique_ptr<SqliteDatabase> openApart(QString* error) const;
     // The first read with the rows of firstRead_ apart: those now, the rest in parts on two
     // threads until finishLoading, which reads the parts still left itself.
     struct Rest;
