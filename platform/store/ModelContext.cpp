@@ -395,9 +395,9 @@ bool ModelContext::load(Table& table, QString* error, Reload* reload) {
     return true;
 }
 
-// Rows with ids in (after, upTo] made into records, in one read transaction; seq is where the
-// change feed stood in it, so two halves can tell whether they saw the same moment.
-struct ModelContext::HalfRead {
+// The rows of one slice made into records, in one read transaction; seq is where the change
+// feed stood in it, so reads of several slices can tell whether they saw the same moment.
+struct ModelContext::SliceRead {
     std::vector<std::shared_ptr<PersistentModel>> records;
     std::vector<IdRepair> repairs;
     qint64 seq = -1;
@@ -405,11 +405,11 @@ struct ModelContext::HalfRead {
     bool ok = false;
 };
 
-void ModelContext::readHalf(SqliteDatabase& db, const Table& table, const Slice& slice,
-                            HalfRead& half) {
-    if (!db.exec("BEGIN", &half.error))
+void ModelContext::readSlice(SqliteDatabase& db, const Table& table, const Slice& slice,
+                             SliceRead& read) {
+    if (!db.exec("BEGIN", &read.error))
         return;
-    half.seq = ChangeFeed::latestSeq(db);
+    read.seq = ChangeFeed::latestSeq(db);
     const EntityDescription& e = *table.entity;
     QString sql = QStringLiteral("SELECT pk, %1 FROM %2 WHERE pk > ? AND pk <= ?")
                       .arg(columnList(e), quoted(e.name));
@@ -422,7 +422,7 @@ void ModelContext::readHalf(SqliteDatabase& db, const Table& table, const Slice&
     {
         SqliteStatement select(db, sql.toUtf8().constData());
         if (!select.isValid()) {
-            half.error = select.prepareError();
+            read.error = select.prepareError();
         } else {
             const int columns = int(e.attributes.size());
             select.bind(0, slice.after);
@@ -434,12 +434,12 @@ void ModelContext::readHalf(SqliteDatabase& db, const Table& table, const Slice&
                 record->context_ = this;
                 record->rowId_ = select.columnInt64(0);
                 record->state_ = PersistentModel::State::Clean;
-                readRow(record.get(), select, rowHash(select, 1, columns), half.repairs);
-                half.records.push_back(std::move(record));
+                readRow(record.get(), select, rowHash(select, 1, columns), read.repairs);
+                read.records.push_back(std::move(record));
             }
-            half.ok = select.errorCode() == 0;
-            if (!half.ok)
-                half.error = select.error();
+            read.ok = select.errorCode() == 0;
+            if (!read.ok)
+                read.error = select.error();
         }
     }
     db.exec("COMMIT");
@@ -457,9 +457,9 @@ std::unique_ptr<SqliteDatabase> ModelContext::openApart(QString* error) const {
 // reads itself rather than wait on threads that a busy machine may starve.
 struct ModelContext::Rest {
     Table* table = nullptr;
-    HalfRead first; // what was read first, for its feed position and its ids to write back
+    SliceRead first; // what was read first, for its feed position and its ids to write back
     std::vector<Slice> slices;
-    std::vector<HalfRead> parts;
+    std::vector<SliceRead> parts;
     std::atomic<size_t> next = 0;
     std::array<std::thread, 2> workers;
     ~Rest() {
@@ -493,12 +493,12 @@ bool ModelContext::loadShownFirst(Table& table, int attribute, qint64 low, qint6
             const auto db = openApart(&openError);
             for (size_t i; (i = r->next++) < r->slices.size();) {
                 if (db)
-                    readHalf(*db, *r->table, r->slices[i], r->parts[i]);
+                    readSlice(*db, *r->table, r->slices[i], r->parts[i]);
                 else
                     r->parts[i].error = openError;
             }
         });
-    readHalf(*db_, table, Slice{first, last, attribute, firstRead_.value, true}, rest->first);
+    readSlice(*db_, table, Slice{first, last, attribute, firstRead_.value, true}, rest->first);
     if (!rest->first.ok) {
         if (error)
             *error = rest->first.error;
@@ -516,18 +516,18 @@ void ModelContext::finishLoading() {
     const std::unique_ptr<Rest> rest = std::move(rest_); // from here on, loaded
     Table& table = *rest->table;
     for (size_t i; (i = rest->next++) < rest->slices.size();)
-        readHalf(*db_, table, rest->slices[i], rest->parts[i]);
+        readSlice(*db_, table, rest->slices[i], rest->parts[i]);
     for (auto& worker : rest->workers)
         worker.join();
     std::vector<IdRepair> repairs = std::move(rest->first.repairs);
     bool ok = true;
     size_t count = table.records.size();
     for (size_t i = 0; i < rest->parts.size(); ++i) {
-        HalfRead& part = rest->parts[i];
+        SliceRead& part = rest->parts[i];
         if (!part.ok) {
             qWarning().noquote() << "Nudgebox: reading the store on one connection:" << part.error;
             part = {};
-            readHalf(*db_, table, rest->slices[i], part);
+            readSlice(*db_, table, rest->slices[i], part);
         }
         if (!part.ok) {
             qWarning().noquote() << "Nudgebox: could not read the store:" << part.error;
@@ -561,7 +561,7 @@ void ModelContext::finishLoading() {
         // what changed since before any of them is read again at once, everything if need be.
         lastDataVersion_ = -1;
         if (std::any_of(rest->parts.begin(), rest->parts.end(),
-                        [](const HalfRead& part) { return !part.ok; }))
+                        [](const SliceRead& part) { return !part.ok; }))
             feedSeq_ = -1;
         QMetaObject::invokeMethod(
             this, [this] { refreshFromStore(); }, Qt::QueuedConnection);
@@ -603,21 +603,21 @@ bool ModelContext::loadFirst(Table& table, QString* error) {
     const qint64 middle = low + (high - low) / 2;
     constexpr qint64 first = std::numeric_limits<qint64>::min();
     constexpr qint64 last = std::numeric_limits<qint64>::max();
-    HalfRead lower, upper;
+    SliceRead lower, upper;
     std::thread worker([this, &table, &upper, middle] {
         QString openError;
         if (const auto db = openApart(&openError))
-            readHalf(*db, table, Slice{middle, last, -1, {}, true}, upper);
+            readSlice(*db, table, Slice{middle, last, -1, {}, true}, upper);
         else
             upper.error = openError;
     });
-    readHalf(*db_, table, Slice{first, middle, -1, {}, true}, lower);
+    readSlice(*db_, table, Slice{first, middle, -1, {}, true}, lower);
     worker.join();
     if (lower.ok && !upper.ok) {
         // A second connection is a help, not a need: read it here instead.
         qWarning().noquote() << "Nudgebox: reading the store on one connection:" << upper.error;
         upper = {};
-        readHalf(*db_, table, Slice{middle, last, -1, {}, true}, upper);
+        readSlice(*db_, table, Slice{middle, last, -1, {}, true}, upper);
     }
     if (!lower.ok || !upper.ok) {
         if (error)

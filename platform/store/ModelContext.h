@@ -124,7 +124,7 @@ private:
     // The first read of a table: a big one is read in two halves at once, the upper one on a
     // connection and thread of its own, so the start takes about half as long.
     bool loadFirst(Table& table, QString* error);
-    struct HalfRead;
+    struct SliceRead;
     // Rows with ids in (after, upTo]; with an attribute, only those whose value is (or, with
     // equal false, is not) the given one.
     struct Slice {
@@ -134,7 +134,7 @@ private:
         QString value;
         bool equal = true;
     };
-    void readHalf(SqliteDatabase& db, const Table& table, const Slice& slice, HalfRead& half);
+    void readSlice(SqliteDatabase& db, const Table& table, const Slice& slice, SliceRead& read);
     // A read-only connection of its own to the same file, for a thread of its own.
     std::unique_ptr<SqliteDatabase> openApart(QString* error) const;
     // The first read with the rows of firstRead_ apart: those now, the rest in parts on two
