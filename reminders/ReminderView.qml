@@ -320,6 +320,9 @@ Pane {
         Accessible.description: !entry.header ? ""
             : entry.expanded ? qsTranslate("Localizable", "Expanded") : qsTranslate("Localizable", "Collapsed")
         swipe.enabled: !entry.header && !root.view.isEditing
+        // The list redraws its items with other reminders (another category, a search): a
+        // row swiped open closes before it shows another reminder.
+        onIdTextChanged: entry.swipe.close()
         contentItem: EntryContent {
             header: entry.header
             completed: entry.completed

@@ -139,6 +139,45 @@ private slots:
         QCOMPARE(groupsView.moved, 3);
     }
 
+    // Another category, or a search that hides most rows, replaces the rows in place: every
+    // place shows the new reminder (even one drawn with the same text), and only the
+    // difference in length leaves or arrives, so a view builds no item for the places it had.
+    void mostlyOtherRowsAreRedrawnInPlace() {
+        auto reminders = [](int count, const QString& text) {
+            QList<ReminderListModel::Row> rows;
+            for (int i = 0; i < count; ++i)
+                rows.append(ReminderListModel::Row(std::make_shared<Reminder>(
+                    "Pets", false, QUuid::createUuid(), i, text.arg(i))));
+            return rows;
+        };
+        ReminderListModel pending, completed;
+        ReminderGroupsModel groups;
+        QAbstractItemModelTester groupsTester(&groups);
+        auto show = [&](QList<ReminderListModel::Row> nowPending,
+                        QList<ReminderListModel::Row> nowCompleted) {
+            pending.setRows(std::move(nowPending));
+            completed.setRows(std::move(nowCompleted));
+            groups.setGroups({&pending, "Pending", true}, {&completed, "Completed", true});
+        };
+        show(reminders(60, QStringLiteral("first %1")), reminders(10, QStringLiteral("done %1")));
+        ModelMirror pendingView(pending), groupsView(groups);
+
+        // Same texts, other reminders: the ids still change.
+        show(reminders(40, QStringLiteral("first %1")), reminders(25, QStringLiteral("done %1")));
+        QCOMPARE(pendingView.mirrored(), pendingView.current());
+        QCOMPARE(groupsView.mirrored(), groupsView.current());
+        QCOMPARE(std::pair(pendingView.removed, pendingView.inserted), std::pair(20, 0));
+        // 72 entries before, 67 after.
+        QCOMPARE(std::pair(groupsView.removed, groupsView.inserted), std::pair(5, 0));
+
+        // Fewer rows, and the completed group gone: its header leaves with the rest.
+        show(reminders(30, QStringLiteral("other %1")), {});
+        QCOMPARE(groupsView.mirrored(), groupsView.current());
+        QCOMPARE(groupsView.current().size(), 31);
+        QCOMPARE(std::pair(groupsView.removed, groupsView.inserted), std::pair(5 + 36, 0));
+        QCOMPARE(groupsView.resets, 0);
+    }
+
     void init() {
         view_.reset();
         fixture_.reset();

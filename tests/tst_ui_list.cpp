@@ -206,6 +206,39 @@ private slots:
         QVERIFY(!a->isDeleted());
     }
 
+    // The list draws another category in the items it has: a row left swiped open closes,
+    // so no delete area stands over a reminder the user never swiped.
+    void aSwipedRowClosesWhenAnotherCategoryIsShown() {
+        QList<std::shared_ptr<Reminder>> all;
+        for (int i = 0; i < 30; ++i) {
+            all << fixture_.add("Pets", QStringLiteral("p%1").arg(i), false, i);
+            all << fixture_.add("Games", QStringLiteral("g%1").arg(i), false, i);
+        }
+        fixture_.save();
+        QVERIFY(open("Pets"));
+        QQuickItem* swiped = row("pending:p2");
+        QVERIFY(swiped);
+        const QPoint start = centreOf(swiped) + QPoint(int(swiped->width() / 4), 0);
+        mouseDrag(window_, start, start - QPoint(int(swiped->width() / 2), 0));
+        QTRY_VERIFY(swiped->property("swipe").value<QObject*>()->property("complete").toBool());
+
+        // Chosen in the sidebar with a click, as a user would.
+        QQuickItem* games = row("row:Games");
+        QVERIFY(games);
+        click(window_, games);
+        QQuickItem* shown = nullptr;
+        QTRY_VERIFY((shown = row("pending:g2")));
+        QTRY_COMPARE(shown->property("swipe").value<QObject*>()->property("position").toReal(),
+                     0.0);
+        QTRY_VERIFY(!shown->property("swipe").value<QObject*>()->property("complete").toBool());
+        // A tap where the delete area stood completes the reminder; nothing is deleted.
+        QTest::mouseClick(
+            window_, Qt::LeftButton, {},
+            shown->mapToScene(QPointF(shown->width() - 40, shown->height() / 2)).toPoint());
+        QTRY_VERIFY(all[5]->completed());
+        QVERIFY(std::none_of(all.begin(), all.end(), [](const auto& r) { return r->isDeleted(); }));
+    }
+
     // Long groups: after another category is chosen, a row is completed or the search
     // narrows and widens the list, the list shows the top rows of what it now holds.
     void longListsShowTheirTopAfterEachChange() {

@@ -56,14 +56,16 @@ protected:
                     target[size_t(i)] = placeOf.value(keyOf(rows[base + head + i]), -1);
             keepLongestOrderedRun(target);
         }
-        // When most of the middle changes (another category, say), it is published as one
-        // block out and one block in: ListView loses its place when a few kept rows stand
-        // between long runs that leave and arrive.
+        // When most of the middle changes (another category, a narrower search), each place
+        // takes the new row that stands there, and only the difference in length leaves or
+        // arrives at the end: a view redraws the items it has instead of building them all
+        // again, and does not lose its place among long runs that leave and arrive.
         const auto kept = qsizetype(std::count_if(target.begin(), target.end(),
                                                   [](qsizetype place) { return place >= 0; }));
         const qsizetype moved = (oldMiddle - kept) + (newMiddle - kept);
         if (moved > 16 && kept < moved)
-            std::fill(target.begin(), target.end(), -1);
+            for (qsizetype i = 0; i < oldMiddle; ++i)
+                target[size_t(i)] = i < newMiddle ? head + i : -1;
         else
             moveLoneRow(rows, next, base, head, newMiddle, keyOf, target);
 
@@ -111,8 +113,9 @@ protected:
         std::vector<bool> changed(size_t(newSize), false);
         for (qsizetype j = 0; j < newSize; ++j) {
             if (was[size_t(j)] >= 0)
-                changed[size_t(j)] =
-                    !sameContent(rows[base + j], next[j]) || (indexShown && was[size_t(j)] != j);
+                changed[size_t(j)] = !(keyOf(rows[base + j]) == keyOf(next[j])) ||
+                                     !sameContent(rows[base + j], next[j]) ||
+                                     (indexShown && was[size_t(j)] != j);
             rows[base + j] = std::move(next[j]);
         }
         publishChanges(changed, base);
