@@ -77,6 +77,8 @@ public:
     // frame asked for may be dropped (a window being exposed again): asked again, a few times.
     bool settle() {
         QCoreApplication::sendPostedEvents();
+        // Items the preparation let go of are deleted now, not inside the next measure.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         int drawn = 0;
         for (int attempt = 0; attempt < 10 && drawn < 2; ++attempt) {
             reset();
