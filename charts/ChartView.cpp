@@ -71,10 +71,11 @@ qint64 ChartView::categoryCount() const {
     return selected ? actions_.index().counts(*selected).all : 0;
 }
 
-bool ChartView::shows(const Reminder& reminder, qint64 filter) const {
+bool ChartView::shows(const Reminder& reminder, qint64 filter,
+                      const TextRules::Search& search) const {
     const bool status =
         (filter == 0 && reminder.completed()) || (filter == 1 && !reminder.completed());
-    return status && TextRules::matchesSearch(reminder.text(), searchText_);
+    return status && search.matches(reminder.text());
 }
 
 void ChartView::visitShownRows(const std::function<void(Reminder*)>& visit) const {
@@ -83,9 +84,10 @@ void ChartView::visitShownRows(const std::function<void(Reminder*)>& visit) cons
         return;
     // Read in place, the setting once: this runs after every change of the store.
     const qint64 filter = filterByCompletedStatus();
+    const TextRules::Search search(searchText_);
     for (Reminder* reminder :
          actions_.index().filedUnderInPlace(selected->rawValue(), actions_.order()))
-        if (shows(*reminder, filter))
+        if (shows(*reminder, filter, search))
             visit(reminder);
 }
 
@@ -139,10 +141,12 @@ bool ChartView::followChanges(const ReminderActions::RowBasis& basis) {
         }))
         return false;
     const QString category = basis.category->rawValue();
+    const TextRules::Search search(basis.search);
     rows_.patchRows(
         *changed,
         [&](const std::shared_ptr<Reminder>& reminder) -> std::optional<ReminderListModel::Row> {
-            if (!actions_.isFiledUnder(*reminder, category) || !shows(*reminder, basis.filter))
+            if (!actions_.isFiledUnder(*reminder, category) ||
+                !shows(*reminder, basis.filter, search))
                 return std::nullopt;
             return ReminderListModel::Row(reminder);
         },

@@ -8,6 +8,7 @@
 #include "ReminderCategory.h"
 #include "ReminderListModel.h"
 #include "SettingsKeys.h"
+#include "TextRules.h"
 #include "UIDevice.h"
 #include "store/Query.h"
 #include "ui/CoalescedCall.h"
@@ -79,7 +80,7 @@ public:
     void visitShownRows(const std::function<void(Reminder*)>& visit) const;
     // Whether the overview lists a reminder of the selected category: the switch (its
     // setting, read once by the caller) and the search decide.
-    bool shows(const Reminder& reminder, qint64 filter) const;
+    bool shows(const Reminder& reminder, qint64 filter, const TextRules::Search& search) const;
     qint64 categoryCount() const;
     // The category reminders passing the search and the status switch.
     QList<std::shared_ptr<Reminder>> shownRows() const;

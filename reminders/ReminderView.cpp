@@ -211,12 +211,12 @@ void ReminderView::refreshLists() {
     if (const auto& selected = selectedCategory_.value()) {
         const auto& filed =
             actions_.index().filedUnderInPlace(selected->rawValue(), actions_.order());
+        const TextRules::Search search(searchText_);
         pending.reserve(pendingRows_.rows().size() + 1);
         completed.reserve(completedRows_.rows().size() + 1);
         for (Reminder* reminder : filed)
             (reminder->completed() ? completed : pending)
-                .append(
-                    {reminder->handle(), TextRules::matchesSearch(reminder->text(), searchText_)});
+                .append({reminder->handle(), search.matches(reminder->text())});
     }
     pendingRows_.setRows(std::move(pending));
     completedRows_.setRows(std::move(completed));

@@ -106,6 +106,45 @@ private slots:
         QVERIFY(TextRules::lessByCodePoints("zoo", QString::fromUtf8("E\u0301clair")));
     }
 
+    // The search matches as the lower-cased texts do, whether a text is ASCII or not: a
+    // character that lower-cases to ASCII (the Kelvin sign), to two characters (dotted
+    // capital I) or not at all matches only as its lower-cased form does.
+    void searchMatchesAsTheLowerCasedTexts() {
+        const QStringList texts{"Call the VET",
+                                "call the vet",
+                                "",
+                                "Kelvin",
+                                QString::fromUtf8("\u212Aelvin"),
+                                QString::fromUtf8("\u0130stanbul"),
+                                "istanbul",
+                                QString::fromUtf8("Stra\u00DFe"),
+                                "STRASSE",
+                                QString::fromUtf8("\u039F\u0394\u039F\u03A3"),
+                                "a\tb",
+                                "[x]*"};
+        QStringList searches{"",
+                             "k",
+                             "K",
+                             "vet",
+                             "VeT",
+                             "i",
+                             "stra",
+                             "ss",
+                             QString::fromUtf8("\u03C3"),
+                             QString::fromUtf8("\u212A"),
+                             "\t",
+                             "]*",
+                             "e ve",
+                             "call the vet!"};
+        searches += texts;
+        for (const QString& search : searches) {
+            const TextRules::Search matcher(search);
+            for (const QString& text : texts)
+                QVERIFY2(matcher.matches(text) == text.toLower().contains(search.toLower()),
+                         qPrintable(text + " / " + search));
+        }
+    }
+
     void searchMatchesRawValuesCaseInsensitively() {
         favorite("Soccer");
         MainView& sidebar = view();
