@@ -294,6 +294,7 @@ Pane {
 
         // Tab stops here once; the arrows move between the rows.
         ListView {
+            id: chartList
             objectName: "chartList"
             // The list's own (empty) highlight follows the current entry at once: eased, it
             // keeps the window drawing frames for nothing, at start too.
@@ -304,6 +305,13 @@ Pane {
             clip: true
             activeFocusOnTab: true
             model: root.view.rows
+            Connections {
+                target: root.view.rows
+                function onRowsReplaced() {
+                    chartList.currentIndex = 0
+                    chartList.positionViewAtBeginning()
+                }
+            }
             // A list whose current entry went away keeps one, so Tab always lands on an entry.
             onCurrentIndexChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
             onCountChanged: if (currentIndex < 0 && count > 0) currentIndex = 0

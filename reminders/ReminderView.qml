@@ -558,6 +558,13 @@ Pane {
             Layout.fillHeight: true
             clip: true
             model: root.view.groups
+            Connections {
+                target: root.view.groups
+                function onRowsReplaced() {
+                    list.currentIndex = 0
+                    list.positionViewAtBeginning()
+                }
+            }
             ScrollBar.vertical: ScrollBar { Accessible.name: qsTranslate("Localizable", "Reminders") }
 
             delegate: GroupEntry {

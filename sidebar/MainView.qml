@@ -226,6 +226,7 @@ Pane {
 
         // Tab stops here once; the arrows move between the headers and the rows.
         ListView {
+            id: sidebarList
             objectName: "sidebarList"
             // The list's own (empty) highlight follows the current entry at once: eased, it
             // keeps the window drawing frames for nothing, at start too.
@@ -236,6 +237,13 @@ Pane {
             clip: true
             activeFocusOnTab: true
             model: root.view.entries
+            Connections {
+                target: root.view.entries
+                function onRowsReplaced() {
+                    sidebarList.currentIndex = 0
+                    sidebarList.positionViewAtBeginning()
+                }
+            }
             // A list whose current entry went away keeps one, so Tab always lands on an entry.
             onCurrentIndexChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
             onCountChanged: if (currentIndex < 0 && count > 0) currentIndex = 0

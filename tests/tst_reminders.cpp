@@ -161,6 +161,7 @@ private slots:
         };
         show(reminders(60, QStringLiteral("first %1")), reminders(10, QStringLiteral("done %1")));
         ModelMirror pendingView(pending), groupsView(groups);
+        QSignalSpy replaced(&groups, &ReminderGroupsModel::rowsReplaced);
 
         // Same texts, other reminders: the ids still change.
         show(reminders(40, QStringLiteral("first %1")), reminders(25, QStringLiteral("done %1")));
@@ -169,12 +170,22 @@ private slots:
         QCOMPARE(std::pair(pendingView.removed, pendingView.inserted), std::pair(20, 0));
         // 72 entries before, 67 after.
         QCOMPARE(std::pair(groupsView.removed, groupsView.inserted), std::pair(5, 0));
+        QCOMPARE(replaced.size(), 1); // a view shows them from the top
+
+        // One reminder more is no replacement: the view keeps its place.
+        auto more = pending.rows();
+        more.append(reminders(1, QStringLiteral("added %1")));
+        show(more, completed.rows());
+        QCOMPARE(groupsView.mirrored(), groupsView.current());
+        QCOMPARE(replaced.size(), 1);
+        QCOMPARE(std::pair(groupsView.removed, groupsView.inserted), std::pair(5, 1));
 
         // Fewer rows, and the completed group gone: its header leaves with the rest.
         show(reminders(30, QStringLiteral("other %1")), {});
         QCOMPARE(groupsView.mirrored(), groupsView.current());
         QCOMPARE(groupsView.current().size(), 31);
-        QCOMPARE(std::pair(groupsView.removed, groupsView.inserted), std::pair(5 + 36, 0));
+        QCOMPARE(std::pair(groupsView.removed, groupsView.inserted), std::pair(5 + 37, 1));
+        QCOMPARE(replaced.size(), 2);
         QCOMPARE(groupsView.resets, 0);
     }
 

@@ -256,6 +256,22 @@ private slots:
         };
         QVERIFY(drawnInList("pendingHeader"));
         QVERIFY(drawnInList("pending:p1"));
+        // Scrolled far down with the wheel first.
+        const QPointF over = area->mapToScene(QPointF(area->width() / 2, area->height() / 2));
+        auto shownNow = [&](const QString& name) {
+            QQuickItem* item = findOnly(window_, name);
+            return item && area->mapRectToScene(area->boundingRect())
+                               .contains(item->mapRectToScene(item->boundingRect()).center());
+        };
+        auto scrolledAScreen = [&] { return area->property("contentY").toReal() > area->height(); };
+        for (int notch = 0; notch < 60 && !scrolledAScreen(); ++notch) {
+            QWheelEvent wheel(over, window_->mapToGlobal(over), {}, QPoint(0, -120 * 3),
+                              Qt::NoButton, {}, Qt::NoScrollPhase, false);
+            QGuiApplication::sendEvent(window_, &wheel);
+            QTRY_VERIFY(!area->property("moving").toBool());
+        }
+        QVERIFY(scrolledAScreen());
+        QVERIFY(!shownNow("pendingHeader"));
 
         click(window_, row("row:Games"));
         QVERIFY(drawnInList("pendingHeader"));

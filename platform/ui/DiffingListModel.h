@@ -11,10 +11,17 @@
 // that turn the old list into it, instead of a reset: views keep their scroll position and
 // only build delegates for rows that are really new. Rows are matched by a key; of the rows
 // both lists hold, the longest run kept in the same order stays. A lone row out of that order
-// is moved; when there are more, they move as removals and insertions.
+// is moved; when there are more, they move as removals and insertions. When most rows are
+// new, each place takes its new row in place.
 class DiffingListModel : public QAbstractListModel {
+    Q_OBJECT
 public:
     using QAbstractListModel::QAbstractListModel;
+
+signals:
+    // Most rows were replaced in place (another category, a narrower search): a view shows
+    // the new rows from their top, as it would had they all been built anew.
+    void rowsReplaced();
 
 protected:
     // keyOf: what a row stands for, unique within a list; sameContent: two rows of the same
@@ -63,7 +70,8 @@ protected:
         const auto kept = qsizetype(std::count_if(target.begin(), target.end(),
                                                   [](qsizetype place) { return place >= 0; }));
         const qsizetype moved = (oldMiddle - kept) + (newMiddle - kept);
-        if (moved > 16 && kept < moved)
+        const bool replaced = moved > 16 && kept < moved;
+        if (replaced)
             for (qsizetype i = 0; i < oldMiddle; ++i)
                 target[size_t(i)] = i < newMiddle ? head + i : -1;
         else
@@ -122,6 +130,8 @@ protected:
         // Past the stretch, rows only shifted: redrawn when their index is drawn.
         if (indexShown && newSize != oldSize && base + newSize < rows.size())
             emit dataChanged(index(int(base + newSize)), index(int(rows.size() - 1)));
+        if (replaced)
+            emit rowsReplaced();
     }
 
 private:
