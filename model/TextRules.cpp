@@ -1,27 +1,23 @@
 #include "TextRules.h"
 
+#include <QStringView>
+
 #include <algorithm>
 
 bool TextRules::matchesSearch(const QString& text, const QString& searchText) {
     return Search(searchText).matches(text);
 }
 
-namespace {
-bool isAscii(QStringView text) {
-    return std::all_of(text.begin(), text.end(), [](QChar c) { return c.unicode() < 0x80; });
-}
-} // namespace
-
 TextRules::Search::Search(const QString& searchText)
     : lowered_(searchText.toLower())
-    , ascii_(isAscii(lowered_)) {}
+    , ascii_(QtPrivate::isAscii(QStringView(lowered_))) {}
 
 bool TextRules::Search::matches(const QString& text) const {
     if (lowered_.isEmpty())
         return true;
     // Between ASCII texts a case-insensitive match is the match of the lower-cased ones;
     // any other character may lower-case to more than one, or to ASCII (the Kelvin sign).
-    if (ascii_ && isAscii(text))
+    if (ascii_ && QtPrivate::isAscii(QStringView(text)))
         return QStringView(text).contains(lowered_, Qt::CaseInsensitive);
     return text.toLower().contains(lowered_);
 }
