@@ -307,9 +307,12 @@ Pane {
             model: root.view.rows
             Connections {
                 target: root.view.rows
+                // Each applies the list's pending changes at once: only when needed.
                 function onRowsReplaced() {
-                    chartList.currentIndex = 0
-                    chartList.positionViewAtBeginning()
+                    if (chartList.currentIndex > 0)
+                        chartList.currentIndex = 0
+                    if (!chartList.atYBeginning)
+                        chartList.positionViewAtBeginning()
                 }
             }
             // A list whose current entry went away keeps one, so Tab always lands on an entry.

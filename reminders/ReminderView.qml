@@ -560,9 +560,12 @@ Pane {
             model: root.view.groups
             Connections {
                 target: root.view.groups
+                // Each applies the list's pending changes at once: only when needed.
                 function onRowsReplaced() {
-                    list.currentIndex = 0
-                    list.positionViewAtBeginning()
+                    if (list.currentIndex > 0)
+                        list.currentIndex = 0
+                    if (!list.atYBeginning)
+                        list.positionViewAtBeginning()
                 }
             }
             ScrollBar.vertical: ScrollBar { Accessible.name: qsTranslate("Localizable", "Reminders") }

@@ -239,9 +239,12 @@ Pane {
             model: root.view.entries
             Connections {
                 target: root.view.entries
+                // Each applies the list's pending changes at once: only when needed.
                 function onRowsReplaced() {
-                    sidebarList.currentIndex = 0
-                    sidebarList.positionViewAtBeginning()
+                    if (sidebarList.currentIndex > 0)
+                        sidebarList.currentIndex = 0
+                    if (!sidebarList.atYBeginning)
+                        sidebarList.positionViewAtBeginning()
                 }
             }
             // A list whose current entry went away keeps one, so Tab always lands on an entry.
