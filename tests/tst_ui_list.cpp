@@ -23,6 +23,15 @@ class UiListTest : public QObject {
     QQuickItem* row(const QString& name) { return ui_.row(name); }
     QQuickItem* focused() const { return window_->activeFocusItem(); }
     void choose(QObject* menu, const QString& title) { ui_.choose(menu, title); }
+    // The row of that name dragged leftwards by half its width; null when there is none.
+    QQuickItem* swipeOpenWithTheMouse(const QString& name) {
+        QQuickItem* swiped = row(name);
+        if (swiped) {
+            const QPoint start = centreOf(swiped) + QPoint(int(swiped->width() / 4), 0);
+            mouseDrag(window_, start, start - QPoint(int(swiped->width() / 2), 0));
+        }
+        return swiped;
+    }
 
 private slots:
     void init() { fixture_.reset(); }
@@ -179,10 +188,8 @@ private slots:
         auto c = fixture_.add("Pets", "cherry", false, 2);
         fixture_.save();
         QVERIFY(open("Pets"));
-        QQuickItem* swiped = row("pending:banana");
+        QQuickItem* swiped = swipeOpenWithTheMouse("pending:banana");
         QVERIFY(swiped);
-        const QPoint start = centreOf(swiped) + QPoint(int(swiped->width() / 4), 0);
-        mouseDrag(window_, start, start - QPoint(int(swiped->width() / 2), 0));
         QQuickItem* area = nullptr;
         QTRY_VERIFY((area = findIn(swiped, "swipeDelete")) && area->isVisible());
         QTRY_VERIFY(swiped->property("swipe").value<QObject*>()->property("complete").toBool());
@@ -216,10 +223,8 @@ private slots:
         }
         fixture_.save();
         QVERIFY(open("Pets"));
-        QQuickItem* swiped = row("pending:p2");
+        QQuickItem* swiped = swipeOpenWithTheMouse("pending:p2");
         QVERIFY(swiped);
-        const QPoint start = centreOf(swiped) + QPoint(int(swiped->width() / 4), 0);
-        mouseDrag(window_, start, start - QPoint(int(swiped->width() / 2), 0));
         QTRY_VERIFY(swiped->property("swipe").value<QObject*>()->property("complete").toBool());
 
         // Chosen in the sidebar with a click, as a user would.
