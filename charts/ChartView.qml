@@ -305,16 +305,7 @@ Pane {
             clip: true
             activeFocusOnTab: true
             model: root.view.rows
-            Connections {
-                target: root.view.rows
-                // Each applies the list's pending changes at once: only when needed.
-                function onRowsReplaced() {
-                    if (chartList.currentIndex > 0)
-                        chartList.currentIndex = 0
-                    if (!chartList.atYBeginning)
-                        chartList.positionViewAtBeginning()
-                }
-            }
+            TopWhenReplaced { list: chartList }
             // A list whose current entry went away keeps one, so Tab always lands on an entry.
             onCurrentIndexChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
             onCountChanged: if (currentIndex < 0 && count > 0) currentIndex = 0

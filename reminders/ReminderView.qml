@@ -558,16 +558,7 @@ Pane {
             Layout.fillHeight: true
             clip: true
             model: root.view.groups
-            Connections {
-                target: root.view.groups
-                // Each applies the list's pending changes at once: only when needed.
-                function onRowsReplaced() {
-                    if (list.currentIndex > 0)
-                        list.currentIndex = 0
-                    if (!list.atYBeginning)
-                        list.positionViewAtBeginning()
-                }
-            }
+            TopWhenReplaced { list: list }
             ScrollBar.vertical: ScrollBar { Accessible.name: qsTranslate("Localizable", "Reminders") }
 
             delegate: GroupEntry {

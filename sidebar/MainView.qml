@@ -237,16 +237,7 @@ Pane {
             clip: true
             activeFocusOnTab: true
             model: root.view.entries
-            Connections {
-                target: root.view.entries
-                // Each applies the list's pending changes at once: only when needed.
-                function onRowsReplaced() {
-                    if (sidebarList.currentIndex > 0)
-                        sidebarList.currentIndex = 0
-                    if (!sidebarList.atYBeginning)
-                        sidebarList.positionViewAtBeginning()
-                }
-            }
+            TopWhenReplaced { list: sidebarList }
             // A list whose current entry went away keeps one, so Tab always lands on an entry.
             onCurrentIndexChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
             onCountChanged: if (currentIndex < 0 && count > 0) currentIndex = 0
