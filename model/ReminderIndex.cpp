@@ -306,19 +306,24 @@ QList<std::shared_ptr<Reminder>> ReminderIndex::filedUnder(const QString& catego
 bool ReminderIndex::buildIds(size_t budget) {
     if (idsBuilt_)
         return true;
-    // A change between two steps may have moved what is still to read: start again.
-    if (idsProgress_.generation != context_.generation() || ids_.isEmpty()) {
-        ids_.clear();
+    if (!idsProgress_.started) {
         ids_.reserve(count_);
-        idsProgress_ = {context_.generation(), 0, 0};
+        idsProgress_ = {context_.generation(), 0, 0, true, false};
+    } else if (idsProgress_.generation != context_.generation()) {
+        // A change between two steps may have moved what is still to read: the walk starts
+        // again, keeping what is in. Cleared, the hash of a million would be freed and made
+        // again, tens of milliseconds on the change that happened to come now.
+        idsProgress_ = {context_.generation(), 0, 0, true, true};
     }
-    auto& [generation, slot, at] = idsProgress_;
+    auto& [generation, slot, at, started, rewalk] = idsProgress_;
     for (; slot < slots_.size(); ++slot, at = 0) {
         const auto& list = ordered(int(slot), byStore);
         for (; at < list.size(); ++at) {
             if (budget-- == 0)
                 return false;
-            ids_.insert(list[at]->id(), list[at]->handle());
+            const auto reminder = list[at]->handle();
+            if (!rewalk || !ids_.contains(reminder->id(), reminder))
+                ids_.insert(reminder->id(), reminder);
         }
     }
     idsBuilt_ = true;

@@ -103,6 +103,8 @@ private:
         quint64 generation = 0;
         size_t slot = 0;
         size_t at = 0;
+        bool started = false;
+        bool rewalk = false; // walking again after a change: entries may be in already
     } idsProgress_;
     QTimer idsSteps_;
 };
